@@ -1,0 +1,7 @@
+#include "runtime/value.h"
+
+namespace rt {
+
+const Bytes EmptyBytes{1, 0};
+
+}  // namespace rt

@@ -1,8 +1,50 @@
-// Functions of system libraries that the program declares by library and name and binds on
-// their first call.
+// Functions of system libraries that the program declares by library and function name and
+// binds on their first call.
+//
+//   constexpr rt::ExternalFunction kTable[] = {{"Wininet.dll", "InternetOpenA"}, ...};
+//   rt::PrepareExternalFunctions(kTable, 7);             // once, at start-up
+//   uint32_t handle = rt::CallExternal(1, {Word(agent), 4, 0, 0, 0});
+//
+// CallExternal pushes the 32-bit words last first and calls the function with the platform's
+// standard calling convention (the callee removes its arguments). When the stack pointer is
+// not where it was before the call, the declaration does not match the function and the
+// program ends with the fatal error 6. A function that cannot be bound ends the program too.
 #pragma once
 
+#include <cstdint>
+#include <initializer_list>
+
 namespace rt {
+
+struct ExternalFunction {
+  // Empty: searched in the default system libraries. Containing ":": an absolute path. Else a
+  // file name, looked for in the run directory first, then by the system's search order.
+  const char* library;
+  // The exported name, or "#" and a decimal ordinal (taken modulo 65536).
+  const char* function;
+};
+
+// The libraries tried, in this order, for an entry without a library name.
+inline constexpr const char* kDefaultLibraries[] = {"Kernel32.dll", "Gdi32.dll",  "User32.dll",
+                                                    "Advapi32.dll", "Mpr.dll",    "Shell32.dll"};
+
+// Installs the program's table; entries are bound on their first call, not here.
+void PrepareExternalFunctions(const ExternalFunction* table, int32_t count);
+
+// The address of entry index, binding it on first use. Never returns on failure.
+void* BindExternalFunction(int32_t index);
+
+// The module that supplied entry index's address, or null while it is unbound.
+void* ExternalFunctionModule(int32_t index);
+
+// Raises the fatal "stack error" when the stack pointer moved across an external call.
+void StackCheck(uintptr_t before, uintptr_t after);
+
+// Calls entry index with the argument words; returns the function's 32-bit result.
+uint32_t CallExternal(int32_t index, std::initializer_list<uint32_t> words);
+
+// A pointer as an argument word (the target is 32-bit).
+inline uint32_t Word(const void* p) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); }
 
 // Unloads every library that a binding loaded; part of the end of the program.
 void UnloadExternalLibraries();

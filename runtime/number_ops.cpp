@@ -5,6 +5,7 @@
 
 #include "runtime/command.h"
 #include "runtime/fatal_error.h"
+#include "runtime/gbk.h"
 
 namespace rt {
 
@@ -42,8 +43,6 @@ int64_t TruncateToInt64(double x) {
 
 bool IsSpace(unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
-bool IsLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
-
 // Reads the next byte of the text brought to half-width form: full-width ASCII (A3 A1..FE)
 // becomes its single-byte form, the ideographic space a space, A1 AB "~", A1 EE/EF "*".
 // A double-byte character that is not folded yields its lead byte and then its trail byte.
@@ -54,7 +53,7 @@ class HalfWidthReader {
   unsigned char Peek() const {
     if (pendingTrail_ != 0) return pendingTrail_;
     const unsigned char lead = p_[0];
-    if (!IsLeadByte(lead) || p_[1] == 0) return lead;
+    if (!IsGbkLeadByte(lead) || p_[1] == 0) return lead;
     const unsigned char trail = p_[1];
     if (lead == 0xA3 && trail >= 0xA1 && trail <= 0xFE) return static_cast<unsigned char>(trail - 0x80);
     if (lead == 0xA1 && trail == 0xA1) return ' ';
@@ -69,7 +68,7 @@ class HalfWidthReader {
       return;
     }
     const unsigned char lead = p_[0];
-    if (!IsLeadByte(lead) || p_[1] == 0) {
+    if (!IsGbkLeadByte(lead) || p_[1] == 0) {
       ++p_;
       return;
     }

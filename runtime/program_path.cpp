@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "runtime/gbk.h"
+
 namespace rt {
 
 namespace {
@@ -16,8 +18,6 @@ ProgramPath& Path() {
   static ProgramPath path;
   return path;
 }
-
-bool IsGbkLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
 
 }  // namespace
 

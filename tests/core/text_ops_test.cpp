@@ -105,3 +105,21 @@ TEST(ToText, DatesInChineseWithOnlyTheNeededTimeParts) {
 
 }  // namespace
 }  // namespace rt
+
+#include "runtime/gbk.h"
+
+namespace rt {
+namespace {
+
+TEST(EqualIgnoringCase, FoldsAsciiLettersOnly) {
+  EXPECT_TRUE(EqualIgnoringCase("Corvane.exe", "cORVANE.EXE"));
+  EXPECT_FALSE(EqualIgnoringCase("Corvane.exe", "Corvane.ex"));
+  EXPECT_FALSE(EqualIgnoringCase("Corvane.exe", "Corvane.exe "));
+  EXPECT_TRUE(EqualIgnoringCase("", ""));
+  EXPECT_TRUE(EqualIgnoringCase("更新A.exe", "更新a.EXE"));
+  // The trail byte 0x41 ("A") of a double-byte character is not a letter of its own.
+  EXPECT_FALSE(EqualIgnoringCase("\x81\x41", "\x81\x61"));
+}
+
+}  // namespace
+}  // namespace rt

@@ -1,0 +1,21 @@
+// Starting and stopping other programs.
+#pragma once
+
+#include "runtime/value.h"
+
+namespace rt {
+
+// (command line, wait = false, show mode = 2) -> Bool: true when started. Show modes 1..6
+// (clamped) are hidden, normal, minimised, maximised, shown without activation, minimised.
+// Waits for the program to end, or at most 1000 ms for it to become ready for input.
+void RunProgram(ArgRecord* result, int32_t argc, const ArgRecord* args);
+
+// (name or window title: Text | process id: Byte, Short, Int, Float, Double) -> Bool.
+// A name matches a top-level window title first, then the first process whose executable
+// name equals it ignoring case. Terminates exactly one process with exit code 0; no wait.
+void KillProcess(ArgRecord* result, int32_t argc, const ArgRecord* args);
+
+// (executable name) -> Int: how many running processes have that executable name.
+void CountProcesses(ArgRecord* result, int32_t argc, const ArgRecord* args);
+
+}  // namespace rt

@@ -1,0 +1,187 @@
+#include "runtime/xp_style_paint.h"
+
+#include <string>
+
+namespace rt {
+
+namespace {
+
+COLORREF Mix(COLORREF a, COLORREF b, int percentOfB) {
+  auto channel = [&](int shift) {
+    const int x = (a >> shift) & 0xFF, y = (b >> shift) & 0xFF;
+    return (x * (100 - percentOfB) + y * percentOfB) / 100;
+  };
+  return RGB(channel(0), channel(8), channel(16));
+}
+
+const COLORREF kDisabledFrame = RGB(201, 199, 186);
+const COLORREF kDisabledFill = RGB(245, 244, 234);
+
+void VerticalGradient(HDC dc, const RECT& area, COLORREF top, COLORREF bottom) {
+  const int height = area.bottom - area.top;
+  for (int y = 0; y < height; ++y) {
+    const int percent = height > 1 ? y * 100 / (height - 1) : 0;
+    HBRUSH brush = CreateSolidBrush(Mix(top, bottom, percent));
+    RECT line{area.left, area.top + y, area.right, area.top + y + 1};
+    FillRect(dc, &line, brush);
+    DeleteObject(brush);
+  }
+}
+
+void RoundFrame(HDC dc, const RECT& area, COLORREF colour, int radius) {
+  HPEN pen = CreatePen(PS_SOLID, 1, colour);
+  HGDIOBJ oldPen = SelectObject(dc, pen);
+  HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+  RoundRect(dc, area.left, area.top, area.right, area.bottom, radius, radius);
+  SelectObject(dc, oldBrush);
+  SelectObject(dc, oldPen);
+  DeleteObject(pen);
+}
+
+std::string WindowText(HWND window) {
+  const int length = GetWindowTextLengthA(window);
+  std::string text(static_cast<size_t>(length) + 1, '\0');
+  text.resize(static_cast<size_t>(GetWindowTextA(window, text.data(), length + 1)));
+  return text;
+}
+
+// Draws the control's text in its own font, centred or left-aligned, in one or more lines.
+void DrawLabel(HWND control, HDC dc, RECT area, bool disabled, UINT horizontal) {
+  const std::string text = WindowText(control);
+  if (text.empty()) return;
+  HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, disabled ? GetSysColor(COLOR_GRAYTEXT) : GetSysColor(COLOR_BTNTEXT));
+  const bool multiline = (GetWindowLongA(control, GWL_STYLE) & BS_MULTILINE) != 0;
+  if (multiline) {
+    RECT measured = area;
+    DrawTextA(dc, text.c_str(), -1, &measured, DT_WORDBREAK | DT_CALCRECT | horizontal);
+    const int offset = ((area.bottom - area.top) - (measured.bottom - measured.top)) / 2;
+    if (offset > 0) area.top += offset;
+    DrawTextA(dc, text.c_str(), -1, &area, DT_WORDBREAK | horizontal);
+  } else {
+    DrawTextA(dc, text.c_str(), -1, &area, DT_SINGLELINE | DT_VCENTER | horizontal);
+  }
+  SelectObject(dc, oldFont);
+}
+
+}  // namespace
+
+XpColours XpColoursFor(COLORREF frame) {
+  return {frame, RGB(255, 255, 255), Mix(RGB(255, 255, 255), frame, 22), Mix(frame, RGB(255, 200, 60), 45)};
+}
+
+void PaintXpPushButton(HWND button, HDC dc, const XpColours& colours, const XpButtonState& state) {
+  RECT client;
+  GetClientRect(button, &client);
+  if (state.disabled) {
+    HBRUSH fill = CreateSolidBrush(kDisabledFill);
+    FillRect(dc, &client, fill);
+    DeleteObject(fill);
+  } else if (state.pressed) {
+    VerticalGradient(dc, client, colours.tint, colours.light);
+  } else {
+    VerticalGradient(dc, client, colours.light, colours.tint);
+  }
+  const COLORREF frame = state.disabled ? kDisabledFrame : colours.frame;
+  RoundFrame(dc, client, frame, 5);
+  if (!state.disabled && (state.hot || state.focused)) {
+    RECT inner{client.left + 1, client.top + 1, client.right - 1, client.bottom - 1};
+    RoundFrame(dc, inner, state.hot ? colours.hotFrame : Mix(colours.frame, RGB(255, 255, 255), 40), 4);
+  }
+  RECT text{client.left + 3, client.top + 2, client.right - 3, client.bottom - 2};
+  if (state.pressed) OffsetRect(&text, 1, 1);
+  DrawLabel(button, dc, text, state.disabled, DT_CENTER);
+}
+
+void PaintXpCheckOrRadio(HWND button, HDC dc, const XpColours& colours, const XpButtonState& state, bool radio) {
+  RECT client;
+  GetClientRect(button, &client);
+  FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+  const int size = 13;
+  const int top = (client.bottom - client.top - size) / 2;
+  RECT box{client.left, top, client.left + size, top + size};
+  const COLORREF frame = state.disabled ? kDisabledFrame : (state.hot ? colours.hotFrame : colours.frame);
+  VerticalGradient(dc, RECT{box.left + 1, box.top + 1, box.right - 1, box.bottom - 1}, colours.tint, colours.light);
+  HPEN pen = CreatePen(PS_SOLID, 1, frame);
+  HGDIOBJ oldPen = SelectObject(dc, pen);
+  HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+  if (radio) {
+    Ellipse(dc, box.left, box.top, box.right, box.bottom);
+  } else {
+    Rectangle(dc, box.left, box.top, box.right, box.bottom);
+  }
+  SelectObject(dc, oldBrush);
+  SelectObject(dc, oldPen);
+  DeleteObject(pen);
+
+  if (state.check != 0) {
+    const COLORREF mark = state.disabled ? kDisabledFrame : RGB(33, 161, 33);
+    HBRUSH brush = CreateSolidBrush(mark);
+    HPEN markPen = CreatePen(PS_SOLID, 2, mark);
+    oldPen = SelectObject(dc, markPen);
+    if (radio) {
+      oldBrush = SelectObject(dc, brush);
+      Ellipse(dc, box.left + 4, box.top + 4, box.right - 4, box.bottom - 4);
+      SelectObject(dc, oldBrush);
+    } else if (state.check == 2) {
+      RECT square{box.left + 3, box.top + 3, box.right - 3, box.bottom - 3};
+      FillRect(dc, &square, brush);
+    } else {
+      const POINT tick[] = {{box.left + 3, box.top + 6}, {box.left + 5, box.top + 9}, {box.left + 10, box.top + 3}};
+      Polyline(dc, tick, 3);
+    }
+    SelectObject(dc, oldPen);
+    DeleteObject(markPen);
+    DeleteObject(brush);
+  }
+  RECT text{box.right + 4, client.top, client.right, client.bottom};
+  DrawLabel(button, dc, text, state.disabled, DT_LEFT);
+}
+
+void PaintXpGroupBox(HWND box, HDC dc, const XpColours& colours, bool disabled) {
+  RECT client;
+  GetClientRect(box, &client);
+  HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(box, WM_GETFONT, 0, 0)));
+  TEXTMETRICA metrics;
+  GetTextMetricsA(dc, &metrics);
+  RECT frame{client.left, client.top + metrics.tmHeight / 2, client.right, client.bottom};
+  RoundFrame(dc, frame, disabled ? kDisabledFrame : colours.frame, 5);
+  const std::string text = WindowText(box);
+  if (!text.empty()) {
+    SIZE extent;
+    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    RECT label{client.left + 8, client.top, client.left + 12 + extent.cx, client.top + metrics.tmHeight};
+    FillRect(dc, &label, GetSysColorBrush(COLOR_BTNFACE));
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, disabled ? GetSysColor(COLOR_GRAYTEXT) : Mix(colours.frame, RGB(0, 0, 0), 55));
+    TextOutA(dc, label.left + 2, label.top, text.c_str(), static_cast<int>(text.size()));
+  }
+  SelectObject(dc, oldFont);
+}
+
+void PaintXpOuterFrame(HWND control, const XpColours& colours, bool hot) {
+  // Only a control with a border has a frame to draw over; some controls take their border
+  // style off and draw it themselves, so the sizes tell, not the style bits.
+  RECT window, client;
+  GetWindowRect(control, &window);
+  GetClientRect(control, &client);
+  const int border = ((window.right - window.left) - client.right) / 2;
+  if (border <= 0) return;
+  HDC dc = GetWindowDC(control);
+  if (dc == nullptr) return;
+  const LONG exStyle = GetWindowLongA(control, GWL_EXSTYLE);
+  RECT outer{0, 0, window.right - window.left, window.bottom - window.top};
+  const bool disabled = IsWindowEnabled(control) == 0;
+  HBRUSH frame = CreateSolidBrush(disabled ? kDisabledFrame : (hot ? colours.hotFrame : colours.frame));
+  FrameRect(dc, &outer, frame);
+  DeleteObject(frame);
+  if (border >= 2 && (exStyle & WS_EX_CLIENTEDGE) != 0) {
+    // The client edge is two pixels wide: its inner ring becomes plain white.
+    RECT inner{1, 1, outer.right - 1, outer.bottom - 1};
+    FrameRect(dc, &inner, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  }
+  ReleaseDC(control, dc);
+}
+
+}  // namespace rt

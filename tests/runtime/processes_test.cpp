@@ -1,0 +1,146 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+
+#include "runtime/clock.h"
+#include "runtime/processes.h"
+#include "runtime/threads.h"
+#include "tests/driver/driver.h"
+#include "tests/runtime/runtime_test_support.h"
+
+namespace rt {
+namespace {
+
+using testing::Txt;
+
+std::string Child() { return driver::ProgramDirectory() + "\\runtime_child.exe"; }
+
+std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
+
+TEST(RunProgram, PassesTheShowModeClampedToItsRange) {
+  driver::TempDirectory dir("run");
+  struct Case {
+    ArgRecord mode;
+    unsigned expected;
+  } cases[] = {{Omitted(), SW_SHOWNORMAL}, {Int(1), SW_HIDE},        {Int(-4), SW_HIDE},
+               {Int(4), SW_SHOWMAXIMIZED}, {Int(5), SW_SHOWNOACTIVATE}, {Int(99), SW_MINIMIZE}};
+  for (const Case& c : cases) {
+    const std::string out = dir / "mode.txt";
+    DeleteFileA(out.c_str());
+    ASSERT_TRUE(CallBool(RunProgram, Txt(Quoted(Child()) + " show " + Quoted(out)), Bool(true), c.mode));
+    EXPECT_EQ(driver::ReadWholeFile(out).value_or(""), std::to_string(c.expected) + " 1");
+  }
+}
+
+TEST(RunProgram, WaitsForTheEndOnlyWhenAsked) {
+  const int32_t before = CallInt(GetUptimeMs);
+  ASSERT_TRUE(CallBool(RunProgram, Txt(Quoted(Child()) + " sleep 600"), Bool(true)));
+  EXPECT_GE(CallInt(GetUptimeMs) - before, 550);
+
+  const int32_t start = CallInt(GetUptimeMs);
+  ASSERT_TRUE(CallBool(RunProgram, Txt(Quoted(Child()) + " sleep 8000")));
+  EXPECT_LT(CallInt(GetUptimeMs) - start, 4000) << "at most about a second for the input-idle wait";
+  CallBool(KillProcess, Txt("runtime_child.exe"));
+}
+
+TEST(RunProgram, AMissingProgramIsNotStarted) {
+  EXPECT_FALSE(CallBool(RunProgram, Txt("C:\\no\\such\\program.exe")));
+  EXPECT_FALSE(CallBool(RunProgram, Txt("")));
+}
+
+class KillProcessTest : public ::testing::Test {
+ protected:
+  driver::TempDirectory dir_{"kill"};
+  std::string exe_ = dir_ / "Corvane.exe";
+
+  void SetUp() override { ASSERT_TRUE(driver::CopyFileTo(Child(), exe_)); }
+
+  driver::Process StartWindow(const std::string& title) {
+    driver::Process process = driver::Launch(Quoted(exe_) + " window " + Quoted(title));
+    EXPECT_NE(driver::WaitForWindow(title.c_str(), 10000), nullptr);
+    return process;
+  }
+};
+
+TEST_F(KillProcessTest, ByExecutableNameInAnyLetterCase) {
+  for (const char* name : {"Corvane.exe", "CORVANE.EXE", "corvane.Exe"}) {
+    driver::Process process = StartWindow("kill by name");
+    EXPECT_TRUE(CallBool(KillProcess, Txt(name))) << name;
+    EXPECT_EQ(driver::WaitForExit(process, 5000), 0u) << name;
+  }
+}
+
+TEST_F(KillProcessTest, ByWindowTitleAndById) {
+  driver::Process byTitle = StartWindow("Corvane 主窗口");
+  EXPECT_TRUE(CallBool(KillProcess, Txt("Corvane 主窗口")));
+  EXPECT_EQ(driver::WaitForExit(byTitle, 5000), 0u);
+
+  driver::Process byId = StartWindow("kill by id");
+  EXPECT_TRUE(CallBool(KillProcess, Int(static_cast<int32_t>(byId.id()))));
+  EXPECT_EQ(driver::WaitForExit(byId, 5000), 0u);
+
+  driver::Process byDouble = StartWindow("kill by double");
+  EXPECT_TRUE(CallBool(KillProcess, Double(byDouble.id() + 0.75)));
+  EXPECT_EQ(driver::WaitForExit(byDouble, 5000), 0u);
+}
+
+TEST_F(KillProcessTest, OnlyOneOfSeveralAndCounting) {
+  driver::Process first = StartWindow("first");
+  driver::Process second = StartWindow("second");
+  EXPECT_EQ(CallInt(CountProcesses, Txt("corvane.exe")), 2);
+  EXPECT_TRUE(CallBool(KillProcess, Txt("Corvane.exe")));
+  EXPECT_TRUE(driver::WaitUntil([&] { return !first.running() || !second.running(); }, 5000));
+  EXPECT_TRUE(first.running() != second.running()) << "exactly one ends";
+  EXPECT_TRUE(driver::WaitUntil([] { return CallInt(CountProcesses, Txt("Corvane.exe")) == 1; }, 5000));
+  first.Kill();
+  second.Kill();
+}
+
+TEST(KillProcess, NothingToKill) {
+  EXPECT_FALSE(CallBool(KillProcess, Txt("")));
+  EXPECT_FALSE(CallBool(KillProcess, Txt("NoSuchProgram.exe")));
+  EXPECT_FALSE(CallBool(KillProcess, Int(0)));
+  EXPECT_FALSE(CallBool(KillProcess, Bool(true)));
+  EXPECT_EQ(CallInt(CountProcesses, Txt("NoSuchProgram.exe")), 0);
+}
+
+LONG g_threadRuns = 0;
+
+uint32_t __stdcall CountRun(void* parameter) {
+  InterlockedExchangeAdd(&g_threadRuns, static_cast<LONG>(reinterpret_cast<intptr_t>(parameter)));
+  return 0;
+}
+
+TEST(Threads, StartWithAndWithoutTheHandleVariable) {
+  g_threadRuns = 0;
+  int32_t handle = 0;
+  EXPECT_TRUE(CallBool(StartThread, ThreadRoutineArg(CountRun), Int(5), IntRef(&handle)));
+  ASSERT_NE(handle, 0);
+  const auto thread = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(handle));
+  EXPECT_EQ(WaitForSingleObject(thread, 5000), WAIT_OBJECT_0);  // the handle stayed open
+  CloseHandle(thread);
+  EXPECT_EQ(g_threadRuns, 5);
+
+  EXPECT_TRUE(CallBool(StartThread, ThreadRoutineArg(CountRun)));  // no parameter: 0, handle closed
+  EXPECT_TRUE(CallBool(StartThread, ThreadRoutineArg(CountRun), Int(1)));
+  EXPECT_TRUE(driver::WaitUntil([] { return g_threadRuns == 6; }, 5000));
+}
+
+TEST(Threads, KillingNothingFails) {
+  EXPECT_FALSE(CallBool(KillThread, Int(0)));
+}
+
+TEST(Threads, KillingAThreadBlockedInAReadLetsTheProcessEnd) {
+  driver::Process child = driver::Launch(Quoted(Child()) + " killreader");
+  EXPECT_EQ(driver::WaitForExit(child, 10000), 7u);
+}
+
+TEST(Uptime, FollowsTheTickCount) {
+  const auto ticks = static_cast<int32_t>(GetTickCount());
+  EXPECT_LE(CallInt(GetUptimeMs) - ticks, 1000);
+}
+
+}  // namespace
+}  // namespace rt

@@ -1,0 +1,79 @@
+// A child program for the process and thread tests.
+//   show FILE      writes the show mode it was started with into FILE
+//   sleep MS       sleeps, then ends with exit code 3
+//   window TITLE   shows a window with that title until it is closed or the process killed
+//   killreader     blocks a thread in a pipe read, kills it, ends with exit code 7
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "runtime/args.h"
+#include "runtime/threads.h"
+
+namespace {
+
+int WriteShowMode(const char* file) {
+  STARTUPINFOA startup{};
+  GetStartupInfoA(&startup);
+  FILE* out = std::fopen(file, "w");
+  if (out == nullptr) return 1;
+  std::fprintf(out, "%u %u", static_cast<unsigned>(startup.wShowWindow),
+               static_cast<unsigned>(startup.dwFlags & STARTF_USESHOWWINDOW));
+  std::fclose(out);
+  return 0;
+}
+
+LRESULT CALLBACK ChildWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_DESTROY) PostQuitMessage(0);
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+int ShowWindowUntilClosed(const char* title) {
+  WNDCLASSA windowClass{};
+  windowClass.lpfnWndProc = ChildWindowProc;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.lpszClassName = "CorvaneRuntimeChild";
+  RegisterClassA(&windowClass);
+  CreateWindowExA(0, windowClass.lpszClassName, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 200, 100, nullptr,
+                  nullptr, windowClass.hInstance, nullptr);
+  MSG message;
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
+  return 0;
+}
+
+HANDLE g_readEnd = nullptr;
+
+uint32_t __stdcall BlockInRead(void*) {
+  char byte;
+  DWORD read = 0;
+  ReadFile(g_readEnd, &byte, 1, &read, nullptr);  // nothing is ever written
+  return 0;
+}
+
+int KillBlockedReader() {
+  HANDLE writeEnd = nullptr;
+  CreatePipe(&g_readEnd, &writeEnd, nullptr, 0);
+  int32_t thread = 0;
+  rt::Call(rt::StartThread, rt::ThreadRoutineArg(BlockInRead), rt::Omitted(), rt::IntRef(&thread));
+  Sleep(100);  // let it reach the read
+  if (!rt::CallBool(rt::KillThread, rt::Int(thread))) return 1;
+  return 7;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return 2;
+  const std::string mode = argv[1];
+  if (mode == "show" && argc > 2) return WriteShowMode(argv[2]);
+  if (mode == "sleep" && argc > 2) {
+    Sleep(static_cast<DWORD>(std::atoi(argv[2])));
+    return 3;
+  }
+  if (mode == "window" && argc > 2) return ShowWindowUntilClosed(argv[2]);
+  if (mode == "killreader") return KillBlockedReader();
+  return 2;
+}

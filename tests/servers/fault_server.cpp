@@ -22,6 +22,7 @@ constexpr long PollMs = 20;
 // A client gets this long to close its end after the server's FIN before the socket goes.
 constexpr DWORD DrainMs = 3000;
 constexpr size_t MaxHeadBytes = 1 << 20;
+constexpr uint32_t ResetAfterMs = 50;
 const std::string BlankLine = "\r\n\r\n";
 
 class WinsockSession {
@@ -287,7 +288,12 @@ struct FaultServer::State {
         CloseGracefully(s);
         return false;
       case Ending::Close: CloseGracefully(s); return false;
-      case Ending::Reset: Reset(s); return false;
+      case Ending::Reset:
+        // The client first takes in what was sent and waits for more, so the reset reaches it
+        // as a failure of that wait rather than racing the last bytes.
+        Pause(ResetAfterMs);
+        Reset(s);
+        return false;
       case Ending::Stall: WaitForStop(); return false;
     }
     return false;

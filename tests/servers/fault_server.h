@@ -34,7 +34,8 @@ enum class Ending {
   Complete,  // the whole response; the connection stays open for the next request unless the
              // body is close-delimited
   Close,     // after `endAfter` bytes of the encoded body the server closes the connection
-  Reset,     // ... resets it (SO_LINGER 0, then close: the client sees RST)
+  Reset,     // ... waits 50 ms (the client takes in those bytes) and resets it (SO_LINGER 0,
+             // then close: the client sees RST)
   Stall,     // ... sends nothing more, holding the connection open until the server stops
 };
 

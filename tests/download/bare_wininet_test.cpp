@@ -208,12 +208,17 @@ TEST(BareLoopWithFaultServer, ErrorStatusesAndEmptyBodies) {
   }
 }
 
-TEST(BareLoopWithFaultServer, AConnectionCutMidBodyEndsInAnOrdinaryEnd) {
-  Response cut = testsrv::Ok(PatternBody(30000));
-  cut.ending = Ending::Close;
-  cut.endAfter = 15000;
-  FaultServer server(cut);
-  const FetchResult r = FetchUrl(server.Url("/a"));
+// 30000 bytes announced, the connection ended after 15000 of them.
+FetchResult FetchEndedMidBody(Ending ending) {
+  Response response = testsrv::Ok(PatternBody(30000));
+  response.ending = ending;
+  response.endAfter = 15000;
+  FaultServer server(response);
+  return FetchUrl(server.Url("/a"));
+}
+
+TEST(BareLoopWithFaultServer, AConnectionClosedMidBodyEndsLikeACompleteOne) {
+  const FetchResult r = FetchEndedMidBody(Ending::Close);
   ASSERT_TRUE(r.opened);
   EXPECT_TRUE(r.lengthKnown);
   EXPECT_EQ(r.length, 30000u);
@@ -223,11 +228,7 @@ TEST(BareLoopWithFaultServer, AConnectionCutMidBodyEndsInAnOrdinaryEnd) {
 
 // Unlike a close, a reset is a failing read, and the bytes of the unfinished chunk are lost.
 TEST(BareLoopWithFaultServer, AResetMidBodyFailsTheRead) {
-  Response reset = testsrv::Ok(PatternBody(30000));
-  reset.ending = Ending::Reset;
-  reset.endAfter = 15000;
-  FaultServer server(reset);
-  const FetchResult r = FetchUrl(server.Url("/a"));
+  const FetchResult r = FetchEndedMidBody(Ending::Reset);
   ASSERT_TRUE(r.opened);
   EXPECT_TRUE(r.readFailed);
   EXPECT_EQ(r.readError, static_cast<DWORD>(WSAECONNRESET));

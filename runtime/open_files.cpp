@@ -135,6 +135,11 @@ void WriteData(ArgRecord* result, int32_t argc, const ArgRecord* args) {
   SetBool(result, true);
 }
 
+void SetFileEnd(ArgRecord* result, int32_t argc, const ArgRecord* args) {
+  FileSlot* slot = FindOpen(ArgAt(argc, args, 0).AsInt());
+  if (slot != nullptr) SetBool(result, SetEndOfFile(slot->handle) != 0);
+}
+
 void CloseFile(ArgRecord*, int32_t argc, const ArgRecord* args) {
   FileSlot* slot = FindOpen(ArgAt(argc, args, 0).AsInt());
   if (slot == nullptr) return;

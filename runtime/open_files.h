@@ -29,6 +29,9 @@ void SeekToEnd(ArgRecord* result, int32_t argc, const ArgRecord* args);
 // written in full. After a failed or short write the position goes back to where it was.
 void WriteData(ArgRecord* result, int32_t argc, const ArgRecord* args);
 
+// (file) -> Bool: makes the current position the end of the file, cutting what lies after it.
+void SetFileEnd(ArgRecord* result, int32_t argc, const ArgRecord* args);
+
 // (file): closes and forgets the file; 0 or a number already closed does nothing.
 void CloseFile(ArgRecord* result, int32_t argc, const ArgRecord* args);
 

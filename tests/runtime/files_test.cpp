@@ -127,6 +127,12 @@ TEST_F(FileTest, RewriteEmptiesAndKeepModesKeepContentsStartingAtZero) {
   Close(file);
   EXPECT_EQ(Contents("f"), "xYcde_!");
 
+  file = Open(Path("f"), Int(5));
+  EXPECT_TRUE(CallBool(SeekFile, Int(file), Int(1), Int(3)));
+  EXPECT_TRUE(CallBool(SetFileEnd, Int(file)));
+  Close(file);
+  EXPECT_EQ(Contents("f"), "xYc");
+
   file = Open(Path("f"), Int(4));
   Close(file);
   EXPECT_EQ(Contents("f"), "");

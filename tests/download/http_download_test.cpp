@@ -1,0 +1,331 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <atomic>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "runtime/external_functions.h"
+#include "runtime/program_path.h"
+#include "tests/driver/driver.h"
+#include "tests/servers/fault_server.h"
+#include "tests/servers/nginx_fixture.h"
+#include "tests/servers/pattern.h"
+#include "updater/declared_functions.h"
+#include "updater/http_download.h"
+
+namespace updater {
+namespace {
+
+using testsrv::Ending;
+using testsrv::FaultServer;
+using testsrv::Framing;
+using testsrv::PatternBody;
+using testsrv::Response;
+
+struct Progress {
+  int32_t total, downloaded, elapsedMs, fetched;
+};
+
+std::mutex g_progressLock;
+std::vector<Progress> g_progress;
+
+int32_t __stdcall RecordProgress(int32_t total, int32_t downloaded, int32_t elapsedMs, int32_t fetched) {
+  std::lock_guard<std::mutex> hold(g_progressLock);
+  g_progress.push_back({total, downloaded, elapsedMs, fetched});
+  return 0;
+}
+
+struct Outcome {
+  int32_t result = 99;
+  std::string message;  // the box the download showed, "" when none
+  std::vector<Progress> progress;
+};
+
+// Runs one download on a thread of its own, answering the message box it may show.
+Outcome Download(const std::string& url, const std::string& path, int32_t offset = 0, bool resume = false) {
+  {
+    std::lock_guard<std::mutex> hold(g_progressLock);
+    g_progress.clear();
+  }
+  Outcome outcome;
+  std::atomic<bool> done{false};
+  std::thread worker([&] {
+    outcome.result = HttpDownload(url.c_str(), path.c_str(), RecordProgress, offset, resume);
+    done = true;
+  });
+  driver::WaitUntil(
+      [&] {
+        if (done) return true;
+        for (HWND window : driver::TopLevelWindowsOf(GetCurrentProcessId())) {
+          if (driver::ClassOf(window) == "#32770" && IsWindowVisible(window)) {
+            outcome.message = driver::TextOf(GetDlgItem(window, 0xFFFF));
+            EXPECT_EQ(driver::TextOf(window), "信息：");
+            driver::PressOk(window);
+            return false;
+          }
+        }
+        return false;
+      },
+      60000);
+  worker.join();
+  std::lock_guard<std::mutex> hold(g_progressLock);
+  outcome.progress = g_progress;
+  return outcome;
+}
+
+class HttpDownloadTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    rt::SetProgramPath(self);
+    rt::PrepareExternalFunctions(DeclaredFunctions, DeclaredFunctionCount);
+  }
+  driver::TempDirectory dir_{"download"};
+  std::string target_ = dir_ / "更新文件.tmp";
+  std::string Stored() const { return driver::ReadWholeFile(target_).value_or("<no file>"); }
+};
+
+// ---- nginx ----
+
+class NginxDownloadTest : public HttpDownloadTest {
+ protected:
+  void SetUp() override { ASSERT_TRUE(nginx_.Ok()) << nginx_.Problem(); }
+  testsrv::NginxFixture nginx_;
+  std::string tag_ = testsrv::UniqueTag();
+  std::string Url(const std::string& path) const { return nginx_.Url(path + "?t=" + tag_); }
+};
+
+TEST_F(NginxDownloadTest, StoresTheBodyWithACallbackAfterEveryChunk) {
+  const Outcome outcome = Download(Url("/plain/pattern-1048583.bin"), target_);
+  EXPECT_EQ(outcome.result, 0);
+  EXPECT_EQ(outcome.message, "");
+  EXPECT_EQ(Stored(), nginx_.ReadServedFile("pattern-1048583.bin"));
+  ASSERT_EQ(outcome.progress.size(), 1048583u / 10240 + 1);
+  int32_t previous = 0;
+  for (const Progress& p : outcome.progress) {
+    EXPECT_EQ(p.total, 1048583);
+    EXPECT_EQ(p.fetched, p.downloaded);
+    EXPECT_GT(p.elapsedMs, 0);
+    EXPECT_EQ(p.downloaded - previous, p.downloaded == 1048583 ? 1048583 % 10240 : 10240);
+    previous = p.downloaded;
+  }
+  const auto seen = nginx_.WaitForAccess(tag_, 5000);
+  ASSERT_TRUE(seen);
+  EXPECT_EQ(seen->acceptLanguage, "zh-cn");
+  EXPECT_EQ(seen->acceptEncoding, "gzip, deflate");
+  EXPECT_EQ(seen->userAgent, "Mozilla/4.0(compatible; MSIE 6.0; Windows NT 5.0; MyIE2; .NET CLR 1.1.4322)");
+  EXPECT_EQ(seen->range, "-");
+}
+
+TEST_F(NginxDownloadTest, ACompressedAnswerIsStoredDecoded) {
+  const Outcome outcome = Download(Url("/gzip/pattern-1048583.bin"), target_);
+  EXPECT_EQ(outcome.result, 0);
+  EXPECT_EQ(Stored(), nginx_.ReadServedFile("pattern-1048583.bin"));
+  const auto seen = nginx_.WaitForAccess(tag_, 5000);
+  ASSERT_TRUE(seen);
+  EXPECT_EQ(seen->contentEncoding, "gzip") << "the server did compress it";
+}
+
+TEST_F(NginxDownloadTest, ResumeAppendsAfterTheKeptBytes) {
+  const std::string whole = nginx_.ReadServedFile("pattern-1048583.bin");
+  driver::WriteWholeFile(target_, whole.substr(0, 5000));
+  const Outcome outcome = Download(Url("/plain/pattern-1048583.bin"), target_, 5000, true);
+  EXPECT_EQ(outcome.result, 0);
+  EXPECT_EQ(Stored(), whole);
+  ASSERT_FALSE(outcome.progress.empty());
+  EXPECT_EQ(outcome.progress.front().downloaded, 5000 + 10240);
+  EXPECT_EQ(outcome.progress.front().fetched, 10240);
+  EXPECT_EQ(outcome.progress.front().total, 1048583 - 5000);
+  EXPECT_EQ(outcome.progress.back().downloaded, 1048583);
+  const auto seen = nginx_.WaitForAccess(tag_, 5000);
+  ASSERT_TRUE(seen);
+  EXPECT_EQ(seen->range, "bytes=5000-");
+  EXPECT_EQ(seen->status, "206");
+}
+
+TEST_F(NginxDownloadTest, ResumeCutsALongerFileAndRefetchesAShorterOne) {
+  const std::string whole = nginx_.ReadServedFile("pattern-10241.bin");
+  driver::WriteWholeFile(target_, whole.substr(0, 3000) + std::string(20000, 'x'));
+  EXPECT_EQ(Download(Url("/plain/pattern-10241.bin"), target_, 3000, true).result, 0);
+  EXPECT_EQ(Stored(), whole);
+
+  driver::WriteWholeFile(target_, whole.substr(0, 100));
+  const std::string tag = testsrv::UniqueTag();
+  const Outcome outcome = Download(nginx_.Url("/plain/pattern-10241.bin?t=" + tag), target_, 3000, true);
+  EXPECT_EQ(outcome.result, 0);
+  EXPECT_EQ(Stored(), whole);
+  ASSERT_FALSE(outcome.progress.empty());
+  EXPECT_EQ(outcome.progress.front().downloaded, 10240);
+  const auto seen = nginx_.WaitForAccess(tag, 5000);
+  ASSERT_TRUE(seen);
+  EXPECT_EQ(seen->range, "-") << "fetched whole, without a range";
+}
+
+TEST_F(NginxDownloadTest, AMissingFileIsRefusedAndTheLocalFileKept) {
+  driver::WriteWholeFile(target_, "previous contents");
+  const Outcome outcome = Download(Url("/plain/no-such-file.bin"), target_);
+  EXPECT_EQ(outcome.result, -1);
+  EXPECT_EQ(outcome.message, "不能打开该URL!");
+  EXPECT_EQ(Stored(), "previous contents");
+  EXPECT_TRUE(outcome.progress.empty());
+}
+
+TEST_F(NginxDownloadTest, EmptyAndChunkSizedBodies) {
+  driver::WriteWholeFile(target_, "old");
+  Outcome outcome = Download(Url("/plain/pattern-0.bin"), target_);
+  EXPECT_EQ(outcome.result, 0);
+  EXPECT_EQ(Stored(), "");
+  EXPECT_TRUE(outcome.progress.empty());
+
+  outcome = Download(Url("/plain/pattern-10240.bin"), target_);
+  EXPECT_EQ(outcome.result, 0);
+  ASSERT_EQ(outcome.progress.size(), 1u);
+  EXPECT_EQ(outcome.progress[0].downloaded, 10240);
+  outcome = Download(Url("/plain/pattern-10241.bin"), target_);
+  ASSERT_EQ(outcome.progress.size(), 2u);
+  EXPECT_EQ(outcome.progress[1].downloaded, 10241);
+  EXPECT_EQ(Stored(), PatternBody(10241));
+}
+
+// ---- our own server ----
+
+TEST_F(HttpDownloadTest, TheRequestCarriesTheHeaderBlock) {
+  FaultServer server(testsrv::Ok(PatternBody(100)));
+  ASSERT_EQ(Download(server.Url("/Corvane.exe"), target_).result, 0);
+  const std::vector<testsrv::Request> requests = server.Requests();
+  ASSERT_EQ(requests.size(), 1u);
+  const testsrv::Request& request = requests[0];
+  EXPECT_EQ(request.requestLine, "GET /Corvane.exe HTTP/1.1");
+  EXPECT_EQ(request.Header("Accept-Language"), "zh-cn");
+  EXPECT_EQ(request.Header("Accept-Encoding"), "gzip, deflate");
+  EXPECT_EQ(request.Header("User-Agent"), "Mozilla/4.0(compatible; MSIE 6.0; Windows NT 5.0; MyIE2; .NET CLR 1.1.4322)");
+  EXPECT_EQ(request.Header("Range"), "");
+  EXPECT_EQ(request.Header("Pragma"), "no-cache");
+}
+
+TEST_F(HttpDownloadTest, ResumeSendsTheRangeLine) {
+  FaultServer server(testsrv::Status(206, "Partial Content", PatternBody(50)));
+  driver::WriteWholeFile(target_, std::string(5000, 'k'));
+  Download(server.Url("/f"), target_, 5000, true);
+  ASSERT_EQ(server.Requests().size(), 1u);
+  // WinINet puts a blank after the colon of the line it was given.
+  EXPECT_EQ(server.Requests()[0].Header("Range"), "bytes=5000-");
+}
+
+TEST_F(HttpDownloadTest, APartialAnswerForAnotherRangeIsRefused) {
+  Response wrong = testsrv::Status(206, "Partial Content", PatternBody(50));
+  wrong.headers.push_back("Content-Range: bytes 0-49/5050");
+  FaultServer server(wrong);
+  driver::WriteWholeFile(target_, std::string(5000, 'k'));
+  const Outcome outcome = Download(server.Url("/f"), target_, 5000, true);
+  EXPECT_EQ(outcome.result, -1);
+  EXPECT_EQ(outcome.message, "不能打开该URL!");
+  EXPECT_EQ(Stored(), std::string(5000, 'k'));
+
+  Response right = testsrv::Status(206, "Partial Content", PatternBody(50, 5000));
+  right.headers.push_back("Content-Range: bytes 5000-5049/5050");
+  FaultServer good(right);
+  EXPECT_EQ(Download(good.Url("/f"), target_, 5000, true).result, 0);
+  EXPECT_EQ(Stored(), std::string(5000, 'k') + PatternBody(50, 5000));
+}
+
+TEST_F(HttpDownloadTest, AWholeAnswerToARangedRequestRestartsFromZero) {
+  FaultServer server(testsrv::Ok(PatternBody(20000)));
+  driver::WriteWholeFile(target_, std::string(7000, 'k'));
+  const Outcome outcome = Download(server.Url("/f"), target_, 7000, true);
+  EXPECT_EQ(outcome.result, 0);
+  EXPECT_EQ(Stored(), PatternBody(20000));
+  ASSERT_EQ(outcome.progress.size(), 2u);
+  EXPECT_EQ(outcome.progress[0].downloaded, 10240);
+  EXPECT_EQ(outcome.progress[0].fetched, 10240);
+  EXPECT_EQ(outcome.progress[1].downloaded, 20000);
+}
+
+TEST_F(HttpDownloadTest, ErrorStatusesAreRefusedBeforeTheFileIsTouched) {
+  for (int code : {404, 500, 301, 204}) {
+    FaultServer server(testsrv::Status(code, "Whatever", "<html>error page</html>"));
+    driver::WriteWholeFile(target_, "keep me");
+    const Outcome outcome = Download(server.Url("/f"), target_);
+    EXPECT_EQ(outcome.result, -1) << code;
+    EXPECT_EQ(outcome.message, "不能打开该URL!") << code;
+    EXPECT_EQ(Stored(), "keep me") << code;
+  }
+}
+
+TEST_F(HttpDownloadTest, NoLengthOrChunkedBodiesHaveTotalZero) {
+  for (Framing framing : {Framing::CloseDelimited, Framing::Chunked}) {
+    Response response = testsrv::Ok(PatternBody(25000));
+    response.framing = framing;
+    FaultServer server(response);
+    const Outcome outcome = Download(server.Url("/f"), target_);
+    EXPECT_EQ(outcome.result, 0);
+    EXPECT_EQ(Stored(), PatternBody(25000));
+    ASSERT_FALSE(outcome.progress.empty());
+    for (const Progress& p : outcome.progress) EXPECT_EQ(p.total, 0);
+    EXPECT_EQ(outcome.progress.back().downloaded, 25000);
+  }
+}
+
+TEST_F(HttpDownloadTest, ABodyCutShortOfItsLengthIsAReadError) {
+  for (Ending ending : {Ending::Close, Ending::Reset}) {
+    Response response = testsrv::Ok(PatternBody(30000));
+    response.ending = ending;
+    response.endAfter = 12000;
+    FaultServer server(response);
+    const Outcome outcome = Download(server.Url("/f"), target_);
+    EXPECT_EQ(outcome.result, -1);
+    EXPECT_EQ(outcome.message, "读文件出错!");
+    const std::string stored = Stored();
+    EXPECT_LE(stored.size(), 12000u);
+    EXPECT_EQ(stored, PatternBody(stored.size())) << "what arrived stays in the file";
+    EXPECT_TRUE(DeleteFileA(target_.c_str())) << "the file was closed";
+  }
+}
+
+TEST_F(HttpDownloadTest, ASlowDripArrivesWhole) {
+  Response response = testsrv::Ok(PatternBody(30000));
+  response.dripPiece = 3000;
+  response.dripDelayMs = 20;
+  FaultServer server(response);
+  const Outcome outcome = Download(server.Url("/f"), target_);
+  EXPECT_EQ(outcome.result, 0);
+  EXPECT_EQ(Stored(), PatternBody(30000));
+  ASSERT_FALSE(outcome.progress.empty());
+  EXPECT_GE(outcome.progress.back().elapsedMs, 100);
+}
+
+TEST_F(HttpDownloadTest, NothingListeningCannotBeOpened) {
+  uint16_t port;
+  {
+    FaultServer gone(testsrv::Ok(""));
+    port = gone.Port();
+  }
+  driver::WriteWholeFile(target_, "keep me");
+  const Outcome outcome = Download("http://127.0.0.1:" + std::to_string(port) + "/f", target_);
+  EXPECT_EQ(outcome.result, -1);
+  EXPECT_EQ(outcome.message, "不能打开该URL!");
+  EXPECT_EQ(Stored(), "keep me");
+}
+
+TEST_F(HttpDownloadTest, ALocalFileThatCannotBeOpened) {
+  FaultServer server(testsrv::Ok("body"));
+  const Outcome outcome = Download(server.Url("/f"), dir_ / "missing-dir\\更新文件.tmp");
+  EXPECT_EQ(outcome.result, -1);
+  EXPECT_EQ(outcome.message, "不能打开本地的文件!");
+}
+
+TEST_F(HttpDownloadTest, AnEmptyUrlCannotBeOpened) {
+  const Outcome outcome = Download("", target_);
+  EXPECT_EQ(outcome.result, -1);
+  EXPECT_EQ(outcome.message, "不能打开该URL!");
+  EXPECT_FALSE(driver::FileExistsAt(target_));
+}
+
+}  // namespace
+}  // namespace updater

@@ -1,0 +1,16 @@
+#include "updater/declared_functions.h"
+
+namespace updater {
+
+const rt::ExternalFunction DeclaredFunctions[DeclaredFunctionCount] = {
+    {"Wininet.dll", "InternetGetConnectedState"},
+    {"Wininet.dll", "InternetOpenA"},
+    {"Wininet.dll", "InternetOpenUrlA"},
+    {"Wininet.dll", "HttpQueryInfoA"},
+    {"Wininet.dll", "InternetReadFile"},
+    {"", "CallWindowProcA"},
+    {"Wininet.dll", "InternetCloseHandle"},
+    {"Wininet.dll", "InternetSetOptionA"},
+};
+
+}  // namespace updater

@@ -1,0 +1,31 @@
+// The functions of system libraries that the download declares; they are bound by library
+// and name on their first call.
+#pragma once
+
+#include <cstdint>
+
+#include "runtime/external_functions.h"
+
+namespace updater {
+
+enum class Declared : int32_t {
+  InternetGetConnectedState,
+  InternetOpenA,
+  InternetOpenUrlA,
+  HttpQueryInfoA,
+  InternetReadFile,
+  CallWindowProcA,  // no library: found among the default system libraries
+  InternetCloseHandle,
+  InternetSetOptionA,
+};
+
+constexpr int32_t DeclaredFunctionCount = 8;
+
+extern const rt::ExternalFunction DeclaredFunctions[DeclaredFunctionCount];
+
+// Calls a declared function with its argument words.
+inline uint32_t CallDeclared(Declared function, std::initializer_list<uint32_t> words) {
+  return rt::CallExternal(static_cast<int32_t>(function), words);
+}
+
+}  // namespace updater

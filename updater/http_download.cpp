@@ -1,0 +1,234 @@
+#include "updater/http_download.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+
+#include "runtime/args.h"
+#include "runtime/bytes_ops.h"
+#include "runtime/clock.h"
+#include "runtime/files.h"
+#include "runtime/gbk.h"
+#include "runtime/messages.h"
+#include "runtime/number_ops.h"
+#include "runtime/open_files.h"
+#include "runtime/text_ops.h"
+#include "updater/declared_functions.h"
+#include "updater/globals.h"
+
+namespace updater {
+
+namespace {
+
+// The request header block, 156 bytes, without a final line break.
+constexpr char kRequestHeaders[] =
+    "Accept: */*\r\nAccept-Language: zh-cn\r\nAccept-Encoding: gzip, deflate\r\n"
+    "User-Agent: Mozilla/4.0(compatible; MSIE 6.0; Windows NT 5.0; MyIE2; .NET CLR 1.1.4322)";
+static_assert(sizeof kRequestHeaders - 1 == 156, "the header block is 156 bytes");
+
+constexpr uint32_t kProxyConnection = 0x04;         // INTERNET_CONNECTION_PROXY
+constexpr uint32_t kPreconfig = 0;                  // INTERNET_OPEN_TYPE_PRECONFIG
+constexpr uint32_t kPreconfigNoAutoproxy = 4;       // ..._WITH_NO_AUTOPROXY
+constexpr uint32_t kHttpDecoding = 65;              // INTERNET_OPTION_HTTP_DECODING
+constexpr uint32_t kOpenFlags = 0x84000100;         // reload, no cache write, no-cache pragma
+constexpr uint32_t kContentLengthQuery = 0x20000005;  // HTTP_QUERY_CONTENT_LENGTH, as a number
+constexpr uint32_t kStatusQuery = 0x20000013;         // HTTP_QUERY_STATUS_CODE, as a number
+constexpr uint32_t kContentEncodingQuery = 29;        // HTTP_QUERY_CONTENT_ENCODING
+constexpr uint32_t kCustomHeaderQuery = 65535;        // HTTP_QUERY_CUSTOM
+constexpr int32_t kChunkSize = 10240;
+
+constexpr char kNoConnection[] = "Internet连接错误!";
+constexpr char kCannotOpenUrl[] = "不能打开该URL!";
+constexpr char kCannotOpenFile[] = "不能打开本地的文件!";
+constexpr char kReadFailed[] = "读文件出错!";
+constexpr char kWriteFailed[] = "写文件出错!";
+
+std::atomic<bool> g_stopRequested{false};
+// The internet handle of the running download; whoever takes it out closes it.
+std::atomic<uint32_t> g_session{0};
+
+void CloseInternetHandle(uint32_t handle) {
+  if (handle != 0) CallDeclared(Declared::InternetCloseHandle, {handle});
+}
+
+// The session handle, published so that a stop request can close it from another thread.
+class Session {
+ public:
+  explicit Session(uint32_t handle) { g_session.store(handle); }
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+  ~Session() { CloseInternetHandle(g_session.exchange(0)); }
+  uint32_t get() const { return g_session.load(); }
+};
+
+class UrlHandle {
+ public:
+  explicit UrlHandle(uint32_t handle) : handle_(handle) {}
+  UrlHandle(const UrlHandle&) = delete;
+  UrlHandle& operator=(const UrlHandle&) = delete;
+  ~UrlHandle() { CloseInternetHandle(handle_); }
+  uint32_t get() const { return handle_; }
+
+ private:
+  uint32_t handle_;
+};
+
+int32_t Uptime() { return rt::CallInt(rt::GetUptimeMs); }
+
+// Shows a failure (unless the user is leaving anyway) and gives the failure result.
+int32_t Fail(const char* message) {
+  if (!g_stopRequested.load()) rt::Call(rt::ShowMessage, rt::TextArg(message), rt::Int(0));
+  return -1;
+}
+
+// The local file ends with the download, whatever way it ends.
+int32_t CloseAndFail(const char* message) {
+  rt::Call(rt::CloseFile, rt::Int(DownloadFileNo.load()));
+  return Fail(message);
+}
+
+bool QueryNumber(uint32_t request, uint32_t query, uint32_t& value) {
+  uint32_t length = sizeof value;
+  uint32_t index = 0;
+  return CallDeclared(Declared::HttpQueryInfoA, {request, query, rt::Word(&value), rt::Word(&length),
+                                                 rt::Word(&index)}) != 0;
+}
+
+// A response header as text, "" when the answer has none. name is used only for custom queries.
+void QueryText(uint32_t request, uint32_t query, const char* name, char (&value)[256]) {
+  std::strncpy(value, name, sizeof value - 1);
+  value[sizeof value - 1] = '\0';
+  uint32_t length = sizeof value - 1;
+  uint32_t index = 0;
+  if (CallDeclared(Declared::HttpQueryInfoA,
+                   {request, query, rt::Word(value), rt::Word(&length), rt::Word(&index)}) == 0) {
+    value[0] = '\0';
+  } else {
+    value[length < sizeof value ? length : sizeof value - 1] = '\0';
+  }
+}
+
+// Whether the body arrives compressed. A media type in the answer is no content coding (one
+// WinINet reports the Content-Type there once it has decoded the body).
+bool IsContentEncoded(uint32_t request) {
+  char coding[256];
+  QueryText(request, kContentEncodingQuery, "", coding);
+  return coding[0] != '\0' && !rt::EqualIgnoringCase(coding, "identity") && std::strchr(coding, '/') == nullptr;
+}
+
+// Whether a partial answer starts at offset ("Content-Range: bytes <offset>-...").
+bool RangeStartsAt(uint32_t request, int32_t offset) {
+  char range[256];
+  QueryText(request, kCustomHeaderQuery, "Content-Range", range);
+  const char* digits = std::strncmp(range, "bytes ", 6) == 0 ? range + 6 : nullptr;
+  return digits != nullptr && std::strtoll(digits, nullptr, 10) == offset;
+}
+
+bool LocalFileShorterThan(const char* path, int32_t length) {
+  const int32_t size = rt::CallInt(rt::FileSize, rt::TextArg(path));
+  return size < length;  // -1 when the file is missing
+}
+
+rt::OwnedText RequestHeaders(bool ranged, int32_t offset) {
+  if (!ranged) return rt::OwnedText(rt::ConcatTexts(1, kRequestHeaders));
+  rt::OwnedText start = rt::CallText(rt::ToText, rt::Int(offset));
+  return rt::OwnedText(rt::ConcatTexts(4, kRequestHeaders, "\r\nRange:bytes=", start.get(), "-"));
+}
+
+// Opens the local file for the answer: appended to its first `start` bytes, or from empty.
+int32_t OpenLocalFile(const char* path, int32_t start) {
+  if (start == 0) return rt::CallInt(rt::OpenFile, rt::TextArg(path), rt::Int(4));
+  const int32_t file = rt::CallInt(rt::OpenFile, rt::TextArg(path), rt::Int(5));
+  if (file != 0) {
+    // A longer file loses what lies beyond the part that is kept.
+    rt::Call(rt::SeekFile, rt::Int(file), rt::Int(1), rt::Int(start));
+    rt::Call(rt::SetFileEnd, rt::Int(file));
+    rt::Call(rt::SeekToEnd, rt::Int(file));
+  }
+  return file;
+}
+
+// Appends the first `count` bytes of the read buffer; the buffer keeps its full size.
+bool AppendChunk(rt::Bytes* buffer, uint32_t count) {
+  buffer->length = static_cast<int32_t>(count);
+  const bool written = rt::CallBool(rt::WriteData, rt::Int(DownloadFileNo.load()), rt::BytesArg(buffer));
+  buffer->length = kChunkSize;
+  return written;
+}
+
+}  // namespace
+
+bool DownloadStopRequested() { return g_stopRequested.load(); }
+
+void RequestDownloadStop() {
+  g_stopRequested.store(true);
+  CloseInternetHandle(g_session.exchange(0));
+}
+
+int32_t HttpDownload(const char* url, const char* localPath, ProgressCallback progressCallback,
+                     int32_t resumeOffset, bool resume) {
+  if (g_stopRequested.load()) return -1;
+  // Continuing needs the first resumeOffset bytes; without them the file is fetched whole.
+  if (resume && LocalFileShorterThan(localPath, resumeOffset)) resume = false;
+
+  uint32_t connection = 0;
+  CallDeclared(Declared::InternetGetConnectedState, {rt::Word(&connection), 0});
+  rt::OwnedText uptime = rt::CallText(rt::ToText, rt::Int(Uptime()));
+  rt::OwnedText agent(rt::ConcatTexts(2, "Agent", uptime.get()));
+  const bool proxy = rt::CallInt(rt::BitAnd, rt::Int(static_cast<int32_t>(connection)), rt::Int(kProxyConnection)) != 0;
+  Session session(CallDeclared(Declared::InternetOpenA,
+                               {rt::Word(agent.get()), proxy ? kPreconfig : kPreconfigNoAutoproxy, 0, 0, 0}));
+  if (session.get() == 0) return Fail(kNoConnection);
+  // Stored bytes must be the body itself, not its compressed form.
+  uint32_t on = 1;
+  const bool decoding = CallDeclared(Declared::InternetSetOptionA,
+                                     {session.get(), kHttpDecoding, rt::Word(&on), sizeof on}) != 0;
+
+  rt::OwnedText headers = RequestHeaders(resume, resumeOffset);
+  rt::OwnedBytes buffer = rt::CallBytes(rt::BlankBytes, rt::Int(kChunkSize));
+  UrlHandle request(CallDeclared(Declared::InternetOpenUrlA,
+                                 {session.get(), rt::Word(url), rt::Word(headers.get()),
+                                  static_cast<uint32_t>(rt::TextLength(headers.get())), kOpenFlags, 0}));
+  if (request.get() == 0) return Fail(kCannotOpenUrl);
+
+  // Only the body of a successful answer is stored: 200, or 206 for the asked-for range.
+  uint32_t status = 0;
+  QueryNumber(request.get(), kStatusQuery, status);
+  const bool partial = resume && status == 206;
+  if (!(status == 200 || partial) || (partial && !RangeStartsAt(request.get(), resumeOffset))) {
+    return Fail(kCannotOpenUrl);
+  }
+  const bool encoded = IsContentEncoded(request.get());
+  if (encoded && !decoding) return Fail(kCannotOpenUrl);
+
+  const int32_t start = partial ? resumeOffset : 0;  // a 200 answer restarts from byte 0
+  DownloadFileNo.store(OpenLocalFile(localPath, start));
+  if (DownloadFileNo.load() == 0) return Fail(kCannotOpenFile);
+
+  uint32_t total = 0;
+  if (!QueryNumber(request.get(), kContentLengthQuery, total)) total = 0;
+  int64_t downloaded = start;
+  const int32_t startTicks = Uptime();
+  for (;;) {
+    uint32_t bytesRead = 0;
+    const bool read = CallDeclared(Declared::InternetReadFile, {request.get(), rt::Word(buffer.get()->data()),
+                                                                kChunkSize, rt::Word(&bytesRead)}) != 0;
+    if (g_stopRequested.load()) return CloseAndFail(kReadFailed);
+    if (!read) return CloseAndFail(kReadFailed);
+    if (bytesRead == 0) break;
+    if (!AppendChunk(buffer.get(), bytesRead)) return CloseAndFail(kWriteFailed);
+    downloaded += bytesRead;
+    int32_t elapsedMs = Uptime() - startTicks;
+    if (elapsedMs == 0) elapsedMs = 10;
+    CallDeclared(Declared::CallWindowProcA,
+                 {rt::Word(reinterpret_cast<const void*>(progressCallback)), total, static_cast<uint32_t>(downloaded),
+                  static_cast<uint32_t>(elapsedMs), static_cast<uint32_t>(downloaded - start)});
+  }
+  rt::Call(rt::CloseFile, rt::Int(DownloadFileNo.load()));
+  // A body that ends short of its announced length is not the file (unless it was decoded,
+  // when the length counts compressed bytes).
+  if (total > 0 && !encoded && downloaded - start < static_cast<int64_t>(total)) return Fail(kReadFailed);
+  return 0;
+}
+
+}  // namespace updater

@@ -23,6 +23,52 @@ void StartThread(ArgRecord* result, int32_t argc, const ArgRecord* args) {
   }
 }
 
+void WaitForThreadEnd(ArgRecord* result, int32_t argc, const ArgRecord* args) {
+  auto thread = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(ArgAt(argc, args, 0).low));
+  if (thread == nullptr) {
+    SetBool(result, true);
+    return;
+  }
+  const DWORD limit = static_cast<DWORD>(ArgAt(argc, args, 1).AsInt());
+  const DWORD start = GetTickCount();
+  for (;;) {
+    const DWORD spent = GetTickCount() - start;
+    const DWORD left = spent < limit ? limit - spent : 0;
+    const DWORD woke = MsgWaitForMultipleObjects(1, &thread, FALSE, left, QS_SENDMESSAGE);
+    if (woke == WAIT_OBJECT_0) {
+      SetBool(result, true);
+      return;
+    }
+    if (woke != WAIT_OBJECT_0 + 1 || left == 0) return;
+    MSG message;
+    PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);  // handles sent messages
+  }
+}
+
+namespace {
+
+struct ExitDeadline {
+  DWORD ms;
+  UINT code;
+};
+ExitDeadline g_deadline;
+
+DWORD WINAPI EndAtDeadline(void*) {
+  Sleep(g_deadline.ms);
+  TerminateProcess(GetCurrentProcess(), g_deadline.code);
+  return 0;
+}
+
+}  // namespace
+
+void ArmExitDeadline(ArgRecord* result, int32_t argc, const ArgRecord* args) {
+  g_deadline = {static_cast<DWORD>(ArgAt(argc, args, 0).AsInt()), ArgAt(argc, args, 1).low};
+  HANDLE watchdog = CreateThread(nullptr, 0, EndAtDeadline, nullptr, 0, nullptr);
+  if (watchdog == nullptr) return;
+  CloseHandle(watchdog);
+  SetBool(result, true);
+}
+
 void KillThread(ArgRecord* result, int32_t argc, const ArgRecord* args) {
   auto thread = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(ArgAt(argc, args, 0).low));
   if (thread == nullptr) return;

@@ -23,4 +23,14 @@ void StartThread(ArgRecord* result, int32_t argc, const ArgRecord* args);
 // (thread handle) -> Bool: terminates the thread with exit code -1; the handle stays open.
 void KillThread(ArgRecord* result, int32_t argc, const ArgRecord* args);
 
+// (thread handle, milliseconds) -> Bool: true once the thread has ended (also for handle 0).
+// While it waits, the calling thread keeps handling messages that other threads send to its
+// windows, so a thread that waits on it cannot deadlock the wait; posted input is left queued.
+void WaitForThreadEnd(ArgRecord* result, int32_t argc, const ArgRecord* args);
+
+// (milliseconds, exit code): from now on the process ends with that code after the given
+// time at the latest, even if something on its way out waits for ever (a lock that a stopped
+// thread held, for instance). It ends without running anything further.
+void ArmExitDeadline(ArgRecord* result, int32_t argc, const ArgRecord* args);
+
 }  // namespace rt

@@ -137,6 +137,43 @@ TEST(Threads, KillingAThreadBlockedInAReadLetsTheProcessEnd) {
   EXPECT_EQ(driver::WaitForExit(child, 10000), 7u);
 }
 
+HWND g_receiver = nullptr;
+
+uint32_t __stdcall SendToTheWaiter(void*) {
+  Sleep(50);
+  SendMessageA(g_receiver, WM_NULL, 0, 0);  // answered only while the waiter handles messages
+  return 0;
+}
+
+TEST(Threads, WaitingForAThreadEndHandlesWhatItSends) {
+  g_receiver = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+  int32_t handle = 0;
+  CallBool(StartThread, ThreadRoutineArg(SendToTheWaiter), Omitted(), IntRef(&handle));
+  EXPECT_TRUE(CallBool(WaitForThreadEnd, Int(handle), Int(10000)));
+  CloseHandle(reinterpret_cast<HANDLE>(static_cast<uintptr_t>(handle)));
+  DestroyWindow(g_receiver);
+  EXPECT_TRUE(CallBool(WaitForThreadEnd, Int(0), Int(0)));
+}
+
+uint32_t __stdcall SleepLong(void*) {
+  Sleep(5000);
+  return 0;
+}
+
+TEST(Threads, WaitingForAThreadEndGivesUpAtItsLimit) {
+  int32_t handle = 0;
+  CallBool(StartThread, ThreadRoutineArg(SleepLong), Omitted(), IntRef(&handle));
+  const DWORD start = GetTickCount();
+  EXPECT_FALSE(CallBool(WaitForThreadEnd, Int(handle), Int(200)));
+  EXPECT_LT(GetTickCount() - start, 3000u);
+  CallBool(KillThread, Int(handle));
+}
+
+TEST(Threads, AnArmedDeadlineEndsAProcessThatWouldWaitForEver) {
+  driver::Process child = driver::Launch(Quoted(Child()) + " deadline");
+  EXPECT_EQ(driver::WaitForExit(child, 10000), 9u);
+}
+
 TEST(Uptime, FollowsTheTickCount) {
   const auto ticks = static_cast<int32_t>(GetTickCount());
   EXPECT_LE(CallInt(GetUptimeMs) - ticks, 1000);

@@ -3,6 +3,7 @@
 //   sleep MS       sleeps, then ends with exit code 3
 //   window TITLE   shows a window with that title until it is closed or the process killed
 //   killreader     blocks a thread in a pipe read, kills it, ends with exit code 7
+//   deadline       arms an exit deadline of 300 ms with code 9, then waits for ever
 #include <windows.h>
 
 #include <cstdio>
@@ -75,5 +76,9 @@ int main(int argc, char** argv) {
   }
   if (mode == "window" && argc > 2) return ShowWindowUntilClosed(argv[2]);
   if (mode == "killreader") return KillBlockedReader();
+  if (mode == "deadline") {
+    rt::Call(rt::ArmExitDeadline, rt::Int(300), rt::Int(9));
+    Sleep(INFINITE);
+  }
   return 2;
 }

@@ -1,0 +1,11 @@
+// The SHA-256 of a file, through the system's cryptography provider.
+#pragma once
+
+#include "runtime/value.h"
+
+namespace rt {
+
+// (path) -> Text: the file's SHA-256 as 64 lowercase hex digits, null when it cannot be read.
+void FileSha256(ArgRecord* result, int32_t argc, const ArgRecord* args);
+
+}  // namespace rt

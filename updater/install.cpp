@@ -1,0 +1,87 @@
+#include "updater/install.h"
+
+#include "runtime/args.h"
+#include "runtime/clock.h"
+#include "runtime/file_hash.h"
+#include "runtime/files.h"
+#include "runtime/messages.h"
+#include "runtime/processes.h"
+#include "runtime/text_ops.h"
+#include "updater/globals.h"
+
+namespace updater {
+
+namespace {
+
+constexpr char kApplicationName[] = "Corvane.exe";
+constexpr char kEmptyDownload[] = "下载的文件是空的，更新失败！";
+constexpr char kChecksumMismatch[] = "下载的文件校验失败，更新失败！";
+constexpr char kCannotReplace[] = "更新失败，请关闭主程序后重试！";
+
+constexpr int32_t kStopAttempts = 20;
+constexpr int32_t kEndWaitMs = 3000;
+constexpr int32_t kReplaceAttempts = 20;
+constexpr int32_t kPollMs = 50;
+
+void Tell(const char* message) { rt::Call(rt::ShowMessage, rt::TextArg(message), rt::Int(0)); }
+
+void Pause(int32_t ms) { rt::Call(rt::Delay, rt::Int(ms)); }
+
+int32_t RunningInstances() { return rt::CallInt(rt::CountProcesses, rt::TextArg(kApplicationName)); }
+
+// Waits until fewer than `before` instances run; true when that happened in time.
+bool WaitForFewerThan(int32_t before) {
+  for (int32_t waited = 0; waited < kEndWaitMs; waited += kPollMs) {
+    if (RunningInstances() < before) return true;
+    Pause(kPollMs);
+  }
+  return false;
+}
+
+// Ends the running instances one by one, each before the next is looked for.
+void StopRunningApplication() {
+  for (int32_t attempt = 0; attempt < kStopAttempts; ++attempt) {
+    const int32_t running = RunningInstances();
+    if (running == 0) return;
+    rt::Call(rt::KillProcess, rt::TextArg(kApplicationName));
+    if (!WaitForFewerThan(running)) return;
+  }
+}
+
+}  // namespace
+
+bool DownloadIsAcceptable(const char* temporaryPath) {
+  if (rt::CallInt(rt::FileSize, rt::TextArg(temporaryPath)) <= 0) {
+    Tell(kEmptyDownload);
+    return false;
+  }
+  if (ExpectedSha256.empty()) return true;
+  rt::OwnedText actual = rt::CallText(rt::FileSha256, rt::TextArg(temporaryPath));
+  if (actual.empty() || rt::CompareTexts(actual.get(), ExpectedSha256.get()) != 0) {
+    Tell(kChecksumMismatch);
+    return false;
+  }
+  return true;
+}
+
+namespace {
+
+// A stopped process may hold its executable a moment longer; the move is tried again meanwhile.
+bool ReplaceExecutable(const char* temporaryPath, const char* executablePath) {
+  for (int32_t attempt = 0; attempt < kReplaceAttempts; ++attempt) {
+    if (rt::CallBool(rt::ReplaceFileWith, rt::TextArg(temporaryPath), rt::TextArg(executablePath))) return true;
+    Pause(kPollMs * 2);
+  }
+  return false;
+}
+
+}  // namespace
+
+bool PutInPlace(const char* temporaryPath, const char* executablePath) {
+  StopRunningApplication();
+  return ReplaceExecutable(temporaryPath, executablePath);
+}
+
+void TellNotInstalled() { Tell(kCannotReplace); }
+
+}  // namespace updater

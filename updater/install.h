@@ -1,0 +1,18 @@
+// Putting the downloaded executable in place of the installed one.
+#pragma once
+
+namespace updater {
+
+// Whether the download may be installed: not empty, and of the announced SHA-256 when one was
+// announced. Tells the user when not.
+bool DownloadIsAcceptable(const char* temporaryPath);
+
+// Stops every running instance of the application and moves the download over the
+// executable in one step, so that the executable is at every moment either the old or the
+// complete new file. Shows nothing; returns whether the new executable is in place.
+bool PutInPlace(const char* temporaryPath, const char* executablePath);
+
+// Tells the user that the new executable could not be put in place.
+void TellNotInstalled();
+
+}  // namespace updater

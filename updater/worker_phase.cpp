@@ -1,0 +1,28 @@
+#include "updater/worker_phase.h"
+
+#include <atomic>
+
+namespace updater {
+
+namespace {
+
+std::atomic<WorkerPhase> g_phase{WorkerPhase::Idle};
+
+bool Move(WorkerPhase from, WorkerPhase to) { return g_phase.compare_exchange_strong(from, to); }
+
+}  // namespace
+
+void EnterDownloading() { g_phase.store(WorkerPhase::Downloading); }
+
+bool BeginInstall() { return Move(WorkerPhase::Downloading, WorkerPhase::Installing); }
+
+void EndInstall() { Move(WorkerPhase::Installing, WorkerPhase::Finished); }
+
+bool HoldWorkerBack() {
+  if (Move(WorkerPhase::Downloading, WorkerPhase::Stopping)) return true;
+  return g_phase.load() != WorkerPhase::Installing;
+}
+
+WorkerPhase CurrentWorkerPhase() { return g_phase.load(); }
+
+}  // namespace updater

@@ -11,32 +11,38 @@ namespace rt {
 
 namespace {
 
-// A file object: the slot's address is the FileNumber the caller sees.
+// One entry of the table. `number` is the FileNumber while the file is open, 0 while the slot
+// is free and kBusy while a thread opens or closes it; every change of it is one atomic step.
+// A number carries a serial beside its slot, so a stale number never names a file opened later.
 struct FileSlot {
-  enum State : int32_t { Free, Opening, Open, Closing };
-  std::atomic<int32_t> state{Free};
+  std::atomic<int32_t> number{0};
   HANDLE handle = INVALID_HANDLE_VALUE;
 };
 
-constexpr int kSlotCount = 64;
+constexpr int32_t kBusy = -1;
+constexpr int32_t kSlotBits = 6;
+constexpr int32_t kSlotCount = 1 << kSlotBits;
 FileSlot g_slots[kSlotCount];
+std::atomic<int32_t> g_serial{0};
 
-int32_t NumberOf(FileSlot* slot) { return static_cast<int32_t>(reinterpret_cast<uintptr_t>(slot)); }
+int32_t NewNumber(int32_t slot) {
+  const int32_t serial = (g_serial.fetch_add(1) & 0x00FFFFFF) + 1;
+  return (serial << kSlotBits) | slot;
+}
 
 // The open file behind a number, or null when the number is not in the table.
 FileSlot* FindOpen(int32_t number) {
-  for (FileSlot& slot : g_slots) {
-    if (NumberOf(&slot) == number) return slot.state.load() == FileSlot::Open ? &slot : nullptr;
-  }
-  return nullptr;
+  if (number <= 0) return nullptr;
+  FileSlot& slot = g_slots[number & (kSlotCount - 1)];
+  return slot.number.load() == number ? &slot : nullptr;
 }
 
-FileSlot* ClaimSlot() {
-  for (FileSlot& slot : g_slots) {
-    int32_t expected = FileSlot::Free;
-    if (slot.state.compare_exchange_strong(expected, FileSlot::Opening)) return &slot;
+int32_t ClaimSlot() {
+  for (int32_t i = 0; i < kSlotCount; ++i) {
+    int32_t expected = 0;
+    if (g_slots[i].number.compare_exchange_strong(expected, kBusy)) return i;
   }
-  return nullptr;
+  return -1;
 }
 
 struct OpenMode {
@@ -84,19 +90,21 @@ void OpenFile(ArgRecord* result, int32_t argc, const ArgRecord* args) {
   const int32_t share = OptionalInt(argc, args, 2, 1);
   if (path[0] == '\0' || mode < 1 || mode > 6 || share < 1 || share > 4) return;
 
-  FileSlot* slot = ClaimSlot();
-  if (slot == nullptr) return;
+  const int32_t index = ClaimSlot();
+  if (index < 0) return;
+  FileSlot& slot = g_slots[index];
   SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
   const OpenMode& open = kModes[mode - 1];
   HANDLE handle = CreateFileA(path, open.access, kShares[share - 1], &inheritable, open.creation,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
-    slot->state.store(FileSlot::Free);
+    slot.number.store(0);
     return;
   }
-  slot->handle = handle;
-  slot->state.store(FileSlot::Open);
-  SetInt(result, NumberOf(slot));
+  slot.handle = handle;
+  const int32_t number = NewNumber(index);
+  slot.number.store(number);
+  SetInt(result, number);
 }
 
 void SeekFile(ArgRecord* result, int32_t argc, const ArgRecord* args) {
@@ -141,13 +149,14 @@ void SetFileEnd(ArgRecord* result, int32_t argc, const ArgRecord* args) {
 }
 
 void CloseFile(ArgRecord*, int32_t argc, const ArgRecord* args) {
-  FileSlot* slot = FindOpen(ArgAt(argc, args, 0).AsInt());
+  const int32_t number = ArgAt(argc, args, 0).AsInt();
+  FileSlot* slot = FindOpen(number);
   if (slot == nullptr) return;
-  int32_t expected = FileSlot::Open;
-  if (!slot->state.compare_exchange_strong(expected, FileSlot::Closing)) return;  // another closer won
+  int32_t expected = number;
+  if (!slot->number.compare_exchange_strong(expected, kBusy)) return;  // another closer won
   CloseHandle(slot->handle);
   slot->handle = INVALID_HANDLE_VALUE;
-  slot->state.store(FileSlot::Free);
+  slot->number.store(0);
 }
 
 }  // namespace rt

@@ -4,7 +4,8 @@
 // process-wide table. The table is a fixed array of slots whose state changes only by atomic
 // compare-and-exchange: no lock is ever taken, so a thread stopped with TerminateThread in the
 // middle of an operation cannot leave anything held that another thread would wait for, and
-// when two threads close the same number, exactly one of them closes the handle.
+// when two threads close the same number, exactly one of them closes the handle. Numbers are
+// not reused: a number that was closed never names a file opened later.
 #pragma once
 
 #include "runtime/value.h"

@@ -200,6 +200,18 @@ TEST_F(FileTest, CloseIsIdempotentAndNumbersAreNotReused) {
   EXPECT_FALSE(CallBool(SeekToEnd, Int(12345)));
 }
 
+TEST_F(FileTest, AStaleNumberNeverReachesAFileOpenedLater) {
+  const int32_t first = Open(Path("first"), Int(4));
+  Close(first);
+  const int32_t second = Open(Path("second"), Int(4));
+  ASSERT_NE(second, 0);
+  EXPECT_NE(second, first);
+  Close(first);  // the old number again: nothing happens to the new file
+  EXPECT_TRUE(Write(second, "still open"));
+  Close(second);
+  EXPECT_EQ(Contents("second"), "still open");
+}
+
 TEST_F(FileTest, TwoThreadsClosingTheSameFileCloseItOnce) {
   for (int round = 0; round < 50; ++round) {
     const int32_t file = Open(Path("race"), Int(4));

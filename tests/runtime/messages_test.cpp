@@ -1,0 +1,93 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+
+#include "runtime/args.h"
+#include "runtime/messages.h"
+#include "tests/driver/driver.h"
+
+namespace rt {
+namespace {
+
+// What a box showed and what ShowMessage returned after the given button was pressed.
+struct Shown {
+  std::string text;
+  std::string caption;
+  HWND owner = nullptr;
+  int32_t result = -100;
+};
+
+// Runs ShowMessage on a thread of its own, reads the box and presses a button of it.
+template <typename... Args>
+Shown ShowAndPress(int button, Args... args) {
+  Shown shown;
+  std::atomic<bool> closed{false};
+  std::thread shower([&] {
+    shown.result = CallInt(ShowMessage, args...);
+    closed = true;
+  });
+  if (const auto box = driver::WaitForMessageBox(GetCurrentProcessId(), 10000)) {
+    shown.text = box->text;
+    shown.caption = box->caption;
+    shown.owner = GetWindow(box->window, GW_OWNER);
+    HWND pressed = GetDlgItem(box->window, button);
+    if (pressed != nullptr) PostMessageA(pressed, BM_CLICK, 0, 0);
+  }
+  // The box may send to an owner window of this thread while it closes.
+  driver::WaitUntil(
+      [&] {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+        return closed.load();
+      },
+      10000);
+  shower.join();
+  return shown;
+}
+
+TEST(ShowMessage, ShowsEachKindOfValueAsItsText) {
+  EXPECT_EQ(ShowAndPress(IDOK, Int(42)).text, "42");
+  EXPECT_EQ(ShowAndPress(IDOK, Double(2.5)).text, "2.5");
+  EXPECT_EQ(ShowAndPress(IDOK, Double(1e15)).text, "1e+015");
+  EXPECT_EQ(ShowAndPress(IDOK, Bool(true)).text, "真");
+  EXPECT_EQ(ShowAndPress(IDOK, DateTime(36526.5)).text, "2000年1月1日12时");
+  EXPECT_EQ(ShowAndPress(IDOK, TextArg("读文件出错!")).text, "读文件出错!");
+  EXPECT_EQ(ShowAndPress(IDOK, Omitted()).text, "");
+}
+
+TEST(ShowMessage, CaptionDefaultsAndTheResultIsZeroForOk) {
+  const Shown plain = ShowAndPress(IDOK, TextArg("不能打开该URL!"), Int(0));
+  EXPECT_EQ(plain.caption, "信息：");
+  EXPECT_EQ(plain.result, 0);
+  const Shown captioned = ShowAndPress(IDOK, TextArg("暂未发现新版，请耐心等待！"), Int(0), TextArg("温馨提示"));
+  EXPECT_EQ(captioned.caption, "温馨提示");
+  EXPECT_EQ(captioned.result, 0);
+}
+
+TEST(ShowMessage, MapsThePressedButton) {
+  EXPECT_EQ(ShowAndPress(IDCANCEL, TextArg("?"), Int(MB_OKCANCEL)).result, 1);
+  EXPECT_EQ(ShowAndPress(IDABORT, TextArg("?"), Int(MB_ABORTRETRYIGNORE)).result, 2);
+  EXPECT_EQ(ShowAndPress(IDRETRY, TextArg("?"), Int(MB_ABORTRETRYIGNORE)).result, 3);
+  EXPECT_EQ(ShowAndPress(IDIGNORE, TextArg("?"), Int(MB_ABORTRETRYIGNORE)).result, 4);
+  EXPECT_EQ(ShowAndPress(IDYES, TextArg("?"), Int(MB_YESNO)).result, 5);
+  EXPECT_EQ(ShowAndPress(IDNO, TextArg("?"), Int(MB_YESNO)).result, 6);
+  EXPECT_EQ(ShowAndPress(IDOK, TextArg("?"), Int(MB_OKCANCEL | MB_SYSTEMMODAL)).result, 0);
+}
+
+TEST(ShowMessage, TakesAnOwnerOnlyFromAFourthArgument) {
+  const HWND owner = CreateWindowExA(0, "STATIC", "owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(owner, nullptr);
+  const auto handle = static_cast<int32_t>(reinterpret_cast<intptr_t>(owner));
+  EXPECT_EQ(ShowAndPress(IDOK, TextArg("owned"), Int(0), Omitted(), Int(handle)).owner, owner);
+  EXPECT_EQ(ShowAndPress(IDOK, TextArg("owned"), Int(0), Omitted(), Pointer(owner, TypeTag::WindowRef)).owner, owner);
+  EXPECT_EQ(ShowAndPress(IDOK, TextArg("not owned"), Int(0), Omitted(), TextArg("x")).owner, nullptr);
+  EXPECT_EQ(ShowAndPress(IDOK, TextArg("not owned"), Int(0)).owner, nullptr);
+  DestroyWindow(owner);
+}
+
+}  // namespace
+}  // namespace rt

@@ -1,0 +1,129 @@
+// The test driver: operates the updater's window from another process, the way a user or the
+// system would, and reads back what the window shows. Used by the end-to-end tests and by the
+// command-line program corvane_driver (for the demo and for scripts).
+//
+// Everything that waits for the other process takes a deadline in milliseconds and returns
+// empty (or false) when it passes; nothing sleeps for a fixed time. Texts are ANSI (GBK) bytes.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace driver {
+
+// The updater window's title, as its taskbar button shows it.
+extern const char kUpdaterTitle[];
+
+// A child process started by a test. Ended (TerminateProcess) by the destructor if it is still
+// running, so that a failing test leaves nothing behind.
+class Process {
+ public:
+  // Starts commandLine in directory (empty: the current one); an invalid Process on failure.
+  static Process Start(const std::string& commandLine, const std::string& directory = "");
+
+  Process() = default;
+  Process(Process&& other) noexcept;
+  Process& operator=(Process&& other) noexcept;
+  Process(const Process&) = delete;
+  Process& operator=(const Process&) = delete;
+  ~Process();
+
+  bool valid() const { return handle_ != nullptr; }
+  DWORD id() const { return id_; }
+  HANDLE handle() const { return handle_; }
+
+  // The exit code once the process has ended, or empty when it is still running at the deadline.
+  std::optional<DWORD> WaitForExit(DWORD timeoutMs) const;
+  void Kill();
+
+ private:
+  HANDLE handle_ = nullptr;
+  DWORD id_ = 0;
+};
+
+// The exit code of the process with this id once it has ended; empty at the deadline or when
+// there is no such process.
+std::optional<DWORD> WaitForProcessExit(DWORD processId, DWORD timeoutMs);
+
+// A visible top-level window with this title, of the process processId (0: of any process).
+HWND FindWindowByTitle(const char* title, DWORD processId, DWORD timeoutMs);
+HWND FindUpdaterWindow(DWORD processId, DWORD timeoutMs);
+
+DWORD ProcessOfWindow(HWND window);
+
+// The window's client area in screen coordinates.
+RECT ClientRectOnScreen(HWND window);
+
+struct ControlInfo {
+  HWND window = nullptr;
+  uint32_t id = 0;         // the child window id, which is the control's ControlId
+  std::string className;
+  std::string text;        // what the control answers to WM_GETTEXT
+  RECT rect{};             // relative to the top-level window's client area
+  bool visible = false;    // the control's own visible flag
+  bool enabled = false;
+};
+
+// The direct and nested child windows that carry a control id (the browser's own inner
+// windows, which carry none, are left out), in the order the system enumerates them.
+std::vector<ControlInfo> ListControls(HWND window);
+std::optional<ControlInfo> FindControl(HWND window, uint32_t id);
+
+// WM_GETTEXT, answered by the window's own thread (empty when it does not answer in time).
+std::string ReadText(HWND control, DWORD timeoutMs = 2000);
+// Waits until the control's text is `expected`.
+bool WaitForText(HWND control, const std::string& expected, DWORD timeoutMs);
+
+// A progress bar's position (PBM_GETPOS), or -1 when it does not answer.
+int ReadProgressPosition(HWND bar, DWORD timeoutMs = 2000);
+// Waits until the bar's position is `expected`.
+bool WaitForProgressPosition(HWND bar, int expected, DWORD timeoutMs);
+
+// Posted, so that a button whose handler opens a modal box does not block the driver.
+bool Click(HWND control);
+// Esc pressed in the window: key down and up posted to the control that holds its focus.
+bool PressEscape(HWND window);
+// A close request from outside (WM_CLOSE, posted).
+bool RequestClose(HWND window);
+
+// Real mouse input (SendInput), in screen coordinates: press at `from`, move in steps to `to`,
+// release there.
+bool MouseDrag(POINT from, POINT to);
+
+struct MessageBoxInfo {
+  HWND window = nullptr;
+  std::string caption;
+  std::string text;
+};
+
+// A message box (dialog class #32770) shown by the process.
+std::optional<MessageBoxInfo> WaitForMessageBox(DWORD processId, DWORD timeoutMs);
+// Presses its OK button (posted BM_CLICK).
+bool PressOk(HWND box);
+
+// A copy of part of the screen as the display shows it.
+struct ScreenImage {
+  RECT area{};  // in screen coordinates
+  int width = 0, height = 0;
+  std::vector<COLORREF> pixels;  // row by row from the top
+  // The colour at (x, y) relative to the area's top-left corner.
+  COLORREF At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+};
+std::optional<ScreenImage> CaptureScreen(RECT area);
+
+// Polls `condition` until it holds or the deadline passes.
+template <typename Condition>
+bool WaitUntil(DWORD timeoutMs, Condition&& condition) {
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  for (;;) {
+    if (condition()) return true;
+    if (GetTickCount64() >= deadline) return false;
+    Sleep(10);
+  }
+}
+
+}  // namespace driver

@@ -1,0 +1,32 @@
+// The controls' live windows: creation by kind, and how a stored setting reaches the screen.
+#pragma once
+
+#include <windows.h>
+
+#include "ui/form_instance.h"
+
+namespace ui {
+
+// The private notification that brings a control in line with its stored settings. The
+// progress bar is woken with PBM_SETPOS instead, so that it stays a plain progress bar to
+// everyone who watches its messages.
+constexpr UINT kSyncMessage = WM_APP + 0x100;
+
+// Registers the window classes of the kinds the program draws itself; false on failure.
+bool RegisterControlClasses();
+
+// Creates the live window of a control, hidden, as a child of `parent`; null on failure.
+HWND CreateControlWindow(ControlState& state, HWND parent);
+
+// After a change of stored settings, from any thread: on the control's own thread the live
+// window is updated at once; from another thread one notification is posted (unless one is
+// already on its way) and the writer does not wait for it.
+void RequestSync(ControlState& state);
+
+// On the control's thread: makes the live window show the stored settings.
+void ApplyStoredState(ControlState& state);
+
+// The progress bar's stored position limited to its range, which is what it shows.
+int32_t ShownPosition(const ControlState& bar);
+
+}  // namespace ui

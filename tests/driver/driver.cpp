@@ -75,14 +75,6 @@ BOOL CALLBACK MatchMessageBox(HWND window, LPARAM context) {
   return FALSE;
 }
 
-HWND FocusOf(HWND window) {
-  GUITHREADINFO info{};
-  info.cbSize = sizeof info;
-  const DWORD thread = GetWindowThreadProcessId(window, nullptr);
-  if (GetGUIThreadInfo(thread, &info) && info.hwndFocus != nullptr) return info.hwndFocus;
-  return window;
-}
-
 INPUT MouseInput(POINT at, DWORD flags) {
   // Absolute coordinates run from 0 to 65535 over the primary screen.
   const int width = GetSystemMetrics(SM_CXSCREEN);
@@ -218,10 +210,18 @@ bool WaitForProgressPosition(HWND bar, int expected, DWORD timeoutMs) {
   return WaitUntil(timeoutMs, [&] { return ReadProgressPosition(bar) == expected; });
 }
 
+HWND FocusedWindow(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  const DWORD thread = GetWindowThreadProcessId(window, nullptr);
+  if (GetGUIThreadInfo(thread, &info) && info.hwndFocus != nullptr) return info.hwndFocus;
+  return window;
+}
+
 bool Click(HWND control) { return PostMessageA(control, BM_CLICK, 0, 0) != 0; }
 
 bool PressEscape(HWND window) {
-  HWND focus = FocusOf(window);
+  HWND focus = FocusedWindow(window);
   const LPARAM down = 1 | (MapVirtualKeyA(VK_ESCAPE, MAPVK_VK_TO_VSC) << 16);
   const LPARAM up = down | (1u << 30) | (1u << 31);
   return PostMessageA(focus, WM_KEYDOWN, VK_ESCAPE, down) != 0 && PostMessageA(focus, WM_KEYUP, VK_ESCAPE, up) != 0;

@@ -83,6 +83,10 @@ int ReadProgressPosition(HWND bar, DWORD timeoutMs = 2000);
 // Waits until the bar's position is `expected`.
 bool WaitForProgressPosition(HWND bar, int expected, DWORD timeoutMs);
 
+// The window that holds the keyboard focus in the thread of `window` (the window itself when
+// none of its controls does).
+HWND FocusedWindow(HWND window);
+
 // Posted, so that a button whose handler opens a modal box does not block the driver.
 bool Click(HWND control);
 // Esc pressed in the window: key down and up posted to the control that holds its focus.

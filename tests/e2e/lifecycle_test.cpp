@@ -73,6 +73,28 @@ TEST_F(Lifecycle, CloseButtonEndsWithoutTheDestroyEvent) {
   EXPECT_EQ(Events(), (Lines{"created", "close-button", "cleanup on main thread"}));
 }
 
+TEST_F(Lifecycle, EndOfSessionAsksTheQuestionAndLetsItEnd) {
+  HWND window = Start();
+  ASSERT_NE(window, nullptr);
+  DWORD_PTR answer = 0;
+  ASSERT_TRUE(SendMessageTimeoutA(window, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, kDeadlineMs, &answer));
+  EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
+  EXPECT_EQ(Events(), (Lines{"created", "query-end"}));
+}
+
+TEST_F(Lifecycle, LoadingTheStartWindowAgainKeepsTheOneThatExists) {
+  HWND window = Start("load-again");
+  ASSERT_NE(window, nullptr);
+  const auto button = driver::FindControl(window, ui::按钮2);
+  ASSERT_TRUE(button.has_value());
+  ASSERT_TRUE(driver::Click(button->window));
+  ASSERT_TRUE(driver::WaitUntil(kDeadlineMs, [&] { return Events().size() == 2; }));
+  ASSERT_TRUE(driver::RequestClose(window));
+  EXPECT_EQ(ExitCode(), 0u);
+  EXPECT_EQ(Events(), (Lines{"created", "update-button", "query-close", "query-end", "destroy", "cleanup on main thread"}));
+  EXPECT_EQ(driver::FindUpdaterWindow(probe_.id(), 0), nullptr);
+}
+
 TEST_F(Lifecycle, EndProgramOnASecondThreadEndsThroughTheMainThread) {
   Start("end-on-thread");
   EXPECT_EQ(ExitCode(), 0u);

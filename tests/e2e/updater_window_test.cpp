@@ -72,8 +72,12 @@ TEST_F(UpdaterWindow, OpensCentredWithItsThirteenControlsAndTheirTexts) {
   EXPECT_EQ(style & (WS_CAPTION | WS_THICKFRAME | WS_SYSMENU | WS_MAXIMIZEBOX), 0);
   EXPECT_NE(style & WS_MINIMIZEBOX, 0);
 
+  // Listed in stacking order, each container before its children: the order of the table.
   const auto controls = driver::ListControls(window);
-  EXPECT_EQ(controls.size(), std::size(kLayout));
+  std::vector<uint32_t> stacking;
+  for (const auto& control : controls) stacking.push_back(control.id);
+  EXPECT_EQ(stacking, (std::vector<uint32_t>{ui::标签5, ui::外形框2, ui::标签1, ui::标签6, ui::标签7, ui::标签8, ui::标签9,
+                                             ui::标签10, ui::超文本浏览框1, ui::编辑框1, ui::超级按钮1, ui::进度条1, ui::按钮2}));
   for (const ExpectedControl& expected : kLayout) {
     SCOPED_TRACE(expected.className);
     const auto control = driver::FindControl(window, expected.id);
@@ -89,6 +93,10 @@ TEST_F(UpdaterWindow, OpensCentredWithItsThirteenControlsAndTheirTexts) {
       EXPECT_EQ(control->text, expected.text);
     }
   }
+  // With every tab order 0 the last tab-stop control of the table holds the focus.
+  const auto closeButton = driver::FindControl(window, ui::超级按钮1);
+  ASSERT_TRUE(closeButton.has_value());
+  EXPECT_TRUE(driver::WaitUntil(kDeadlineMs, [&] { return driver::FocusedWindow(window) == closeButton->window; }));
   const auto bar = driver::FindControl(window, ui::进度条1);
   ASSERT_TRUE(bar.has_value());
   EXPECT_EQ(driver::ReadProgressPosition(bar->window), 0);

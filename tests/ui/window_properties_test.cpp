@@ -236,4 +236,15 @@ TEST_F(WindowProperties, TextReadsAreNewCopiesAndUnknownNumbersAreIgnored) {
   EXPECT_EQ(ReadInt(ui::外形框2, ui::prop::Caption), 0);
 }
 
+// The program's manifest makes the system load comctl32 from the common-controls 6 assembly.
+TEST(Manifest, AsksForVersion6OfTheCommonControls) {
+  ACTCTX_SECTION_KEYED_DATA redirection{};
+  redirection.cbSize = sizeof redirection;
+  ASSERT_TRUE(FindActCtxSectionStringA(0, nullptr, ACTIVATION_CONTEXT_SECTION_DLL_REDIRECTION, "comctl32.dll",
+                                       &redirection));
+  char path[MAX_PATH] = "";
+  GetModuleFileNameA(GetModuleHandleA("comctl32.dll"), path, sizeof path);
+  EXPECT_NE(std::string(CharLowerA(path)).find("common-controls"), std::string::npos) << path;
+}
+
 }  // namespace

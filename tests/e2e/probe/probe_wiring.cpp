@@ -69,6 +69,8 @@ void OnCloseButton() {
 void OnUpdateButton() {
   Log("update-button");
   if (Mode() == "fatal-on-click") DivideByZero();
+  // The window exists: it is brought forward, not made again.
+  if (Mode() == "load-again") app::LoadStartWindow(ui::UpdaterForm);
 }
 
 void Cleanup() {

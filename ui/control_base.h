@@ -27,8 +27,8 @@ LRESULT CALLBACK SystemControlProc(HWND window, UINT message, WPARAM wParam, LPA
 // tied to the window.
 ControlState* OwnControlState(HWND window, UINT message, LPARAM lParam);
 
-// Answers from the stored settings what every control answers alike (its text, the sync
-// notification, the end of its window). True when the message was handled.
+// Answers from the stored settings what every control answers alike (its text, the end of its
+// window). True when the message was handled.
 bool HandleCommonMessage(HWND window, ControlState& state, UINT message, WPARAM wParam, LPARAM lParam,
                          LRESULT& result);
 

@@ -106,8 +106,17 @@ void RequestSync(ControlState& state) {
   if (state.syncPending.exchange(true)) return;
   if (state.kind == ControlKind::ProcessBar) {
     PostMessageA(window, PBM_SETPOS, ShownPosition(state), 0);
-  } else {
-    PostMessageA(window, kSyncMessage, 0, 0);
+    return;
+  }
+  HWND formWindow = state.form->window();
+  if (formWindow != nullptr && !state.form->syncPosted.exchange(true)) PostMessageA(formWindow, kSyncMessage, 0, 0);
+}
+
+void ApplyPendingStates(FormInstance& form) {
+  form.syncPosted.store(false);
+  if (form.windowState().syncPending.load()) ApplyStoredState(form.windowState());
+  for (const auto& state : form.controls()) {
+    if (state->syncPending.load()) ApplyStoredState(*state);
   }
 }
 
@@ -173,10 +182,6 @@ bool HandleCommonMessage(HWND window, ControlState& state, UINT message, WPARAM 
         ApplyStoredState(state);
       }
       result = TRUE;
-      return true;
-    case kSyncMessage:
-      ApplyStoredState(state);
-      result = 0;
       return true;
     case WM_NCDESTROY:
       DetachControl(window, state);

@@ -57,15 +57,6 @@ ControlState* FormInstance::Find(ControlId control) {
 
 ControlState* StateOf(HWND window) { return static_cast<ControlState*>(GetPropA(window, kControlProperty)); }
 
-ControlState* FormInstance::FindByWindow(HWND child) {
-  ControlState* state = StateOf(child);
-  if (state == nullptr) return nullptr;
-  for (auto& candidate : states_) {
-    if (candidate.get() == state) return state;
-  }
-  return nullptr;
-}
-
 FormInstance& LoadForm(const FormDef& def) {
   if (FormInstance* loaded = FindLoadedForm(def.id)) return *loaded;
   return *Forms().emplace_back(std::make_unique<FormInstance>(def));
@@ -79,16 +70,6 @@ FormInstance* FindLoadedForm(FormId form) {
 }
 
 std::span<const std::unique_ptr<FormInstance>> LoadedForms() { return Forms(); }
-
-ControlState* FindControlByWindow(HWND child, FormInstance** form) {
-  for (auto& instance : Forms()) {
-    if (ControlState* state = instance->FindByWindow(child)) {
-      if (form != nullptr) *form = instance.get();
-      return state;
-    }
-  }
-  return nullptr;
-}
 
 void AttachControl(HWND window, ControlState& state) {
   SetPropA(window, kControlProperty, &state);

@@ -38,7 +38,7 @@ struct ControlState {
   SharedText text;  // caption or content
   std::atomic<int32_t> minimum{0}, maximum{0}, position{0};  // ProcessBar
 
-  // One asynchronous notification at most is on its way to the control's thread.
+  // Stored settings that the live window does not show yet.
   std::atomic<bool> syncPending{false};
   // The text changed since the live window last took it (system controls keep their own copy).
   std::atomic<bool> textChanged{false};
@@ -64,12 +64,12 @@ class FormInstance {
 
   // The stored state of a control (or of the window itself), null when the form has none.
   ControlState* Find(ControlId control);
-  // The control that a live child window is, null for any other window.
-  ControlState* FindByWindow(HWND child);
   std::span<const std::unique_ptr<ControlState>> controls() const { return {states_.data() + 1, states_.size() - 1}; }
 
   // The thread that created the window and runs its messages.
   DWORD uiThread = 0;
+  // A notification to bring the pending controls up to date is on its way to the window.
+  std::atomic<bool> syncPosted{false};
   // Events reach the event dispatch only from the created event on.
   bool eventsLive = false;
   // The window is inside its destruction (its destroy event may be running).
@@ -89,9 +89,6 @@ class FormInstance {
 FormInstance& LoadForm(const FormDef& def);
 FormInstance* FindLoadedForm(FormId form);
 std::span<const std::unique_ptr<FormInstance>> LoadedForms();
-
-// The control state that a child window of one of the loaded forms belongs to.
-ControlState* FindControlByWindow(HWND child, FormInstance** form = nullptr);
 
 // The stored state of one of our controls' live windows (or of a form's window), else null.
 ControlState* StateOf(HWND window);

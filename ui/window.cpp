@@ -125,7 +125,7 @@ LRESULT OnFormMessage(HWND window, FormInstance& form, UINT message, WPARAM wPar
     case WM_HELP:  // F1 opens nothing
       return TRUE;
     case kSyncMessage:
-      ApplyStoredState(self);
+      ApplyPendingStates(form);
       return 0;
     default:
       return DefWindowProcA(window, message, wParam, lParam);
@@ -270,9 +270,11 @@ bool PreTranslateMessage(MSG& message) {
     const ControlState* target = StateOf(message.hwnd);
     const bool drags = message.hwnd == root || (target != nullptr && PassesClicksThrough(target->kind));
     if (!drags) return false;
-    // Starts the system's move loop exactly as a press on a title bar would.
+    // Starts the system's move loop exactly as a press on a title bar would. Handed over at
+    // once rather than posted: the loop starts from the position of the message being handled,
+    // so a pointer that has moved on meanwhile (a busy window) still moves the window all the way.
     ReleaseCapture();
-    PostMessageA(root, WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(message.pt.x, message.pt.y));
+    SendMessageA(root, WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(message.pt.x, message.pt.y));
     return true;
   }
   return false;

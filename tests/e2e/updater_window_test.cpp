@@ -190,7 +190,9 @@ TEST_F(UpdaterWindow, DraggingTheBackgroundALabelThePanelOrTheBarMovesTheWindow)
   for (const auto& place : places) {
     SCOPED_TRACE(place.where);
     const POINT before = DragBy(window, place.from, by);
-    EXPECT_TRUE(WaitForWindowAt(window, {before.x + by.x, before.y + by.y}));
+    EXPECT_TRUE(WaitForWindowAt(window, {before.x + by.x, before.y + by.y}))
+        << "the window is at " << driver::ClientRectOnScreen(window).left << ", "
+        << driver::ClientRectOnScreen(window).top << " after a drag from " << before.x << ", " << before.y;
     by = {-by.x, -by.y};  // and back, so the window stays on the screen
   }
 }

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "ui/form_instance.h"
+#include "ui/gdi.h"
 
 namespace ui {
 
@@ -15,9 +16,17 @@ constexpr char kShapeBoxClass[] = "CorvaneShapeBox";
 constexpr char kSuperBtnClass[] = "CorvaneSuperBtn";
 constexpr char kHtmlViewerClass[] = "CorvaneHtmlViewer";
 
-LRESULT CALLBACK LabelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-LRESULT CALLBACK TransLabelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-LRESULT CALLBACK ShapeBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Draws a control of one of our kinds from its stored settings into dc.
+using PaintFn = void (*)(HWND window, HDC dc, const RECT& client, const ControlState& state);
+
+void PaintLabel(HWND window, HDC dc, const RECT& client, const ControlState& state);
+void PaintTransLabel(HWND window, HDC dc, const RECT& client, const ControlState& state);
+void PaintShapeBox(HWND window, HDC dc, const RECT& client, const ControlState& state);
+
+// The procedure of a kind that does nothing but show its stored settings.
+template <PaintFn Paint>
+LRESULT CALLBACK PaintedControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
 LRESULT CALLBACK SuperBtnProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK HtmlViewerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Placed in front of the system's button, edit box and progress bar.
@@ -32,37 +41,20 @@ ControlState* OwnControlState(HWND window, UINT message, LPARAM lParam);
 bool HandleCommonMessage(HWND window, ControlState& state, UINT message, WPARAM wParam, LPARAM lParam,
                          LRESULT& result);
 
-// Runs paint(dc, client) for WM_PAINT (buffered) and WM_PRINTCLIENT; true when the message was one of them.
-template <typename Paint>
-bool HandlePaintMessages(HWND window, UINT message, WPARAM wParam, Paint&& paint);
+// HandleCommonMessage, and painting with `paint`: WM_PAINT (buffered), WM_PRINTCLIENT, and no
+// separate erasing. True when the message was handled.
+bool HandleOwnControlMessage(HWND window, ControlState& state, UINT message, WPARAM wParam, LPARAM lParam,
+                             PaintFn paint, LRESULT& result);
 
 // The font the control draws with: its own or the system's default GUI font.
 HFONT FontOf(const ControlState& state);
 
-// Brings the live window's geometry, visibility and enabled state in line with the stored ones.
-void ApplyCommonState(HWND window, ControlState& state);
-
-}  // namespace ui
-
-#include "ui/gdi.h"
-
-namespace ui {
-
-template <typename Paint>
-bool HandlePaintMessages(HWND window, UINT message, WPARAM wParam, Paint&& paint) {
-  RECT client;
-  GetClientRect(window, &client);
-  if (message == WM_PAINT) {
-    PaintScope scope(window);
-    BufferedDC buffer(scope.dc(), client.right, client.bottom);
-    paint(buffer.dc(), client);
-    return true;
-  }
-  if (message == WM_PRINTCLIENT) {
-    paint(reinterpret_cast<HDC>(wParam), client);
-    return true;
-  }
-  return false;
+template <PaintFn Paint>
+LRESULT CALLBACK PaintedControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  ControlState* state = OwnControlState(window, message, lParam);
+  LRESULT result = 0;
+  if (state != nullptr && HandleOwnControlMessage(window, *state, message, wParam, lParam, Paint, result)) return result;
+  return DefWindowProcA(window, message, wParam, lParam);
 }
 
 }  // namespace ui

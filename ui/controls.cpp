@@ -71,9 +71,10 @@ void ApplySystemState(HWND window, ControlState& state) {
 bool RegisterControlClasses() {
   INITCOMMONCONTROLSEX common{sizeof common, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&common);
-  return RegisterOwnClass(kLabelClass, LabelProc) && RegisterOwnClass(kTransLabelClass, TransLabelProc) &&
-         RegisterOwnClass(kShapeBoxClass, ShapeBoxProc) && RegisterOwnClass(kSuperBtnClass, SuperBtnProc) &&
-         RegisterOwnClass(kHtmlViewerClass, HtmlViewerProc);
+  return RegisterOwnClass(kLabelClass, PaintedControlProc<PaintLabel>) &&
+         RegisterOwnClass(kTransLabelClass, PaintedControlProc<PaintTransLabel>) &&
+         RegisterOwnClass(kShapeBoxClass, PaintedControlProc<PaintShapeBox>) &&
+         RegisterOwnClass(kSuperBtnClass, SuperBtnProc) && RegisterOwnClass(kHtmlViewerClass, HtmlViewerProc);
 }
 
 HWND CreateControlWindow(ControlState& state, HWND parent) {
@@ -120,7 +121,8 @@ void ApplyPendingStates(FormInstance& form) {
   }
 }
 
-void ApplyCommonState(HWND window, ControlState& state) {
+// Brings the live window's geometry, visibility and enabled state in line with the stored ones.
+static void ApplyCommonState(HWND window, ControlState& state) {
   RECT live;
   GetWindowRect(window, &live);
   if (HWND parent = GetParent(window); parent != nullptr && state.kind != ControlKind::Window)
@@ -188,6 +190,32 @@ bool HandleCommonMessage(HWND window, ControlState& state, UINT message, WPARAM 
       if (state.font != nullptr) DeleteObject(state.font);
       state.font = nullptr;
       return false;  // the window's own procedure still sees it
+    default:
+      return false;
+  }
+}
+
+bool HandleOwnControlMessage(HWND window, ControlState& state, UINT message, WPARAM wParam, LPARAM lParam,
+                             PaintFn paint, LRESULT& result) {
+  if (HandleCommonMessage(window, state, message, wParam, lParam, result)) return true;
+  RECT client;
+  switch (message) {
+    case WM_PAINT: {
+      GetClientRect(window, &client);
+      PaintScope scope(window);
+      BufferedDC buffer(scope.dc(), client.right, client.bottom);
+      paint(window, buffer.dc(), client, state);
+      result = 0;
+      return true;
+    }
+    case WM_PRINTCLIENT:
+      GetClientRect(window, &client);
+      paint(window, reinterpret_cast<HDC>(wParam), client, state);
+      result = 0;
+      return true;
+    case WM_ERASEBKGND:  // the paint covers everything
+      result = 1;
+      return true;
     default:
       return false;
   }

@@ -11,13 +11,16 @@ EmbeddedBrowser* BrowserOf(HWND viewer) {
   return reinterpret_cast<EmbeddedBrowser*>(GetWindowLongPtrA(viewer, GWLP_USERDATA));
 }
 
+// What shows before the page (and when there is no browser at all).
+void PaintBlank(HWND, HDC dc, const RECT& client, const ControlState&) { FillSolid(dc, client, RGB(255, 255, 255)); }
+
 }  // namespace
 
 LRESULT CALLBACK HtmlViewerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   ControlState* state = OwnControlState(window, message, lParam);
   if (state == nullptr) return DefWindowProcA(window, message, wParam, lParam);
   LRESULT result = 0;
-  if (HandleCommonMessage(window, *state, message, wParam, lParam, result)) return result;
+  if (HandleOwnControlMessage(window, *state, message, wParam, lParam, PaintBlank, result)) return result;
   switch (message) {
     case WM_CREATE: {
       // The window owns its browser; it is released with the window.
@@ -32,12 +35,6 @@ LRESULT CALLBACK HtmlViewerProc(HWND window, UINT message, WPARAM wParam, LPARAM
       std::unique_ptr<EmbeddedBrowser>(BrowserOf(window)).reset();
       SetWindowLongPtrA(window, GWLP_USERDATA, 0);
       return 0;
-    case WM_ERASEBKGND: {
-      RECT client;
-      GetClientRect(window, &client);
-      FillSolid(reinterpret_cast<HDC>(wParam), client, RGB(255, 255, 255));
-      return 1;
-    }
     default:
       return DefWindowProcA(window, message, wParam, lParam);
   }

@@ -38,13 +38,8 @@ LRESULT CALLBACK SuperBtnProc(HWND window, UINT message, WPARAM wParam, LPARAM l
   ControlState* state = OwnControlState(window, message, lParam);
   if (state == nullptr) return DefWindowProcA(window, message, wParam, lParam);
   LRESULT result = 0;
-  if (HandleCommonMessage(window, *state, message, wParam, lParam, result)) return result;
-  if (HandlePaintMessages(window, message, wParam,
-                          [&](HDC dc, const RECT& client) { PaintSuperBtn(window, dc, client, *state); }))
-    return 0;
+  if (HandleOwnControlMessage(window, *state, message, wParam, lParam, PaintSuperBtn, result)) return result;
   switch (message) {
-    case WM_ERASEBKGND:
-      return 1;
     case WM_MOUSEMOVE:
       if (!state->mouseInside) {
         state->mouseInside = true;

@@ -40,6 +40,8 @@ void PaintWhatLiesBeneath(HWND label, HDC dc) {
   }
 }
 
+}  // namespace
+
 void PaintTransLabel(HWND window, HDC dc, const RECT& client, const ControlState& state) {
   PaintWhatLiesBeneath(window, dc);
   Selection font(dc, FontOf(state));
@@ -49,20 +51,6 @@ void PaintTransLabel(HWND window, HDC dc, const RECT& client, const ControlState
   state.text.Read([&](const char* text, size_t length) {
     DrawTextA(dc, text, static_cast<int>(length), &area, DT_CENTER | DT_SINGLELINE | DT_VCENTER);
   });
-}
-
-}  // namespace
-
-LRESULT CALLBACK TransLabelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  ControlState* state = OwnControlState(window, message, lParam);
-  if (state == nullptr) return DefWindowProcA(window, message, wParam, lParam);
-  LRESULT result = 0;
-  if (HandleCommonMessage(window, *state, message, wParam, lParam, result)) return result;
-  if (HandlePaintMessages(window, message, wParam,
-                          [&](HDC dc, const RECT& client) { PaintTransLabel(window, dc, client, *state); }))
-    return 0;
-  if (message == WM_ERASEBKGND) return 1;
-  return DefWindowProcA(window, message, wParam, lParam);
 }
 
 }  // namespace ui

@@ -81,12 +81,17 @@ HWND CreateControlWindow(ControlState& state, HWND parent) {
   const ControlDef& def = *state.def;
   const KindWindow kind = WindowOfKind(def.kind);
   if (kind.className == nullptr) return nullptr;
-  const DWORD style = WS_CHILD | WS_CLIPSIBLINGS | kind.style | (def.tabStop ? WS_TABSTOP : 0);
+  const DWORD style = WS_CHILD | WS_CLIPSIBLINGS | kind.style | (def.tabStop ? WS_TABSTOP : 0) |
+                      (state.disabled.load() ? WS_DISABLED : 0);
   // The control id doubles as the child window id, so other programs can tell the controls apart.
   auto* childId = reinterpret_cast<HMENU>(static_cast<UINT_PTR>(def.id));
   const bool system = IsSystemKind(def.kind);
-  HWND window = CreateWindowExA(kind.exStyle, kind.className, system ? def.text : "", style, def.left, def.top,
-                                def.width, def.height, parent, childId, ProgramInstance(), system ? nullptr : &state);
+  // Made from the stored settings, which start as the form's and may have been written since.
+  state.textChanged.store(false);
+  const rt::OwnedText text(system ? state.text.Copy() : nullptr);
+  HWND window = CreateWindowExA(kind.exStyle, kind.className, text.c_str(), style, state.left.load(), state.top.load(),
+                                state.width.load(), state.height.load(), parent, childId, ProgramInstance(),
+                                system ? nullptr : &state);
   if (window == nullptr || !system) return window;
 
   AttachControl(window, state);

@@ -1,20 +1,23 @@
-// The updater's event bindings and exit cleanup.
+// The updater's event bindings and exit cleanup: which routine of the updater logic handles
+// which event of UpdaterWindow, and what the program entry registers to run at the end.
 #include "app/wiring.h"
 
 namespace app {
 
 namespace {
 
-// Window event 0 (created), window event 2 (about to be destroyed), 超级按钮1 event 0 and
-// 按钮2 event 0 are bound here to the updater's handlers, with its exit cleanup below.
+// A null handler leaves its event unbound (the updater logic that fills them is not built yet).
 constexpr EventBinding kBindings[] = {
-    {ui::UpdaterForm, ui::UpdaterWindow, 0, nullptr},
-    {ui::UpdaterForm, ui::UpdaterWindow, 2, nullptr},
-    {ui::UpdaterForm, ui::超级按钮1, 0, nullptr},
-    {ui::UpdaterForm, ui::按钮2, 0, nullptr},
+    {ui::UpdaterForm, ui::UpdaterWindow, 0, nullptr},  // created: OnWindowCreated
+    {ui::UpdaterForm, ui::UpdaterWindow, 2, nullptr},  // about to be destroyed: OnWindowDestroy
+    {ui::UpdaterForm, ui::超级按钮1, 0, nullptr},      // clicked: OnCloseButtonClick
+    {ui::UpdaterForm, ui::按钮2, 0, nullptr},          // clicked: OnUpdateButtonClick
 };
 
-const ProgramWiring kWiring{kBindings, {}};
+// The exit cleanups, in the order of registration (FreeGlobals).
+constexpr std::span<const rt::CleanupRoutine> kExitCleanups{};
+
+const ProgramWiring kWiring{kBindings, kExitCleanups};
 
 }  // namespace
 

@@ -31,10 +31,11 @@ LRESULT CALLBACK HtmlViewerProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_SIZE:
       if (EmbeddedBrowser* browser = BrowserOf(window)) browser->Resize(LOWORD(lParam), HIWORD(lParam));
       return 0;
-    case WM_DESTROY:
-      std::unique_ptr<EmbeddedBrowser>(BrowserOf(window)).reset();
+    case WM_DESTROY: {
+      const std::unique_ptr<EmbeddedBrowser> browser(BrowserOf(window));  // released here
       SetWindowLongPtrA(window, GWLP_USERDATA, 0);
       return 0;
+    }
     default:
       return DefWindowProcA(window, message, wParam, lParam);
   }

@@ -1,11 +1,5 @@
 #include <windows.h>
 
-#include <cstdint>
-
-namespace app {
-
-int32_t ProgramEntry() { return 0; }
-
-}  // namespace app
+#include "app/lifecycle.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return app::ProgramEntry(); }

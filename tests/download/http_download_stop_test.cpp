@@ -10,6 +10,7 @@
 #include "runtime/external_functions.h"
 #include "runtime/program_path.h"
 #include "tests/driver/driver.h"
+#include "tests/driver/test_files.h"
 #include "tests/servers/fault_server.h"
 #include "updater/declared_functions.h"
 #include "updater/http_download.h"
@@ -45,10 +46,10 @@ TEST(HttpDownloadStop, ARunningDownloadGivesUpSilentlyAndLaterOnesDoNotStart) {
   testsrv::FaultServer server(slow);
   std::atomic<int32_t> result{99};
   std::thread worker([&] { result = HttpDownload(server.Url("/f").c_str(), target.c_str(), CountChunk, 0, false); });
-  ASSERT_TRUE(driver::WaitUntil([] { return g_chunks >= 3; }, 20000));
+  ASSERT_TRUE(driver::WaitUntil(20000, [] { return g_chunks >= 3; }));
   EXPECT_FALSE(DownloadStopRequested());
   RequestDownloadStop();
-  const bool ended = driver::WaitUntil([&] { return result != 99; }, 10000);
+  const bool ended = driver::WaitUntil(10000, [&] { return result != 99; });
   ASSERT_TRUE(ended);
   worker.join();
   EXPECT_EQ(result, -1);

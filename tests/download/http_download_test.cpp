@@ -12,6 +12,7 @@
 #include "runtime/external_functions.h"
 #include "runtime/program_path.h"
 #include "tests/driver/driver.h"
+#include "tests/driver/test_files.h"
 #include "tests/servers/fault_server.h"
 #include "tests/servers/nginx_fixture.h"
 #include "tests/servers/pattern.h"
@@ -58,20 +59,19 @@ Outcome Download(const std::string& url, const std::string& path, int32_t offset
     outcome.result = HttpDownload(url.c_str(), path.c_str(), RecordProgress, offset, resume);
     done = true;
   });
-  driver::WaitUntil(
+  driver::WaitUntil(60000,
       [&] {
         if (done) return true;
         for (HWND window : driver::TopLevelWindowsOf(GetCurrentProcessId())) {
           if (driver::ClassOf(window) == "#32770" && IsWindowVisible(window)) {
-            outcome.message = driver::TextOf(GetDlgItem(window, 0xFFFF));
-            EXPECT_EQ(driver::TextOf(window), "信息：");
+            outcome.message = driver::ReadText(GetDlgItem(window, 0xFFFF));
+            EXPECT_EQ(driver::ReadText(window), "信息：");
             driver::PressOk(window);
             return false;
           }
         }
         return false;
-      },
-      60000);
+      });
   worker.join();
   std::lock_guard<std::mutex> hold(g_progressLock);
   outcome.progress = g_progress;

@@ -1,42 +1,127 @@
 #include "tests/driver/driver.h"
 
 #include <commctrl.h>
-#include <shellapi.h>
 
-#include <thread>
 #include <utility>
 
 namespace driver {
 
+const char kUpdaterTitle[] = "Tavlor软件更新程序";
+
 namespace {
 
-constexpr DWORD kMessageTimeoutMs = 2000;
+constexpr UINT kAnswerTimeoutFlags = SMTO_ABORTIFHUNG | SMTO_BLOCK;
 
-struct WindowSearch {
+bool SendWithTimeout(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD timeoutMs, DWORD_PTR* result) {
+  return SendMessageTimeoutA(window, message, wParam, lParam, kAnswerTimeoutFlags, timeoutMs, result) != 0;
+}
+
+struct TitleSearch {
+  const char* title;
   DWORD processId;
-  std::vector<HWND> found;
+  HWND found;
 };
 
-BOOL CALLBACK CollectTopLevel(HWND window, LPARAM context) {
-  auto* search = reinterpret_cast<WindowSearch*>(context);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  if (owner == search->processId) search->found.push_back(window);
+BOOL CALLBACK MatchTitle(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<TitleSearch*>(context);
+  if (!IsWindowVisible(window)) return TRUE;
+  if (search->processId != 0 && ProcessOfWindow(window) != search->processId) return TRUE;
+  char title[512] = "";
+  // The title of a top-level window comes from the system, without a message to its owner.
+  GetWindowTextA(window, title, sizeof title);
+  if (std::string(title) != search->title) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+struct ControlSearch {
+  HWND root;
+  std::vector<ControlInfo>* controls;
+};
+
+BOOL CALLBACK CollectControl(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<ControlSearch*>(context);
+  const auto id = static_cast<uint32_t>(GetWindowLongPtrA(window, GWLP_ID));
+  if (id == 0) return TRUE;
+  ControlInfo info;
+  info.window = window;
+  info.id = id;
+  info.className = ClassOf(window);
+  info.text = ReadText(window);
+  GetWindowRect(window, &info.rect);
+  MapWindowPoints(nullptr, search->root, reinterpret_cast<POINT*>(&info.rect), 2);
+  info.visible = (GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE) != 0;
+  info.enabled = IsWindowEnabled(window) != FALSE;
+  search->controls->push_back(std::move(info));
   return TRUE;
 }
 
-BOOL CALLBACK CollectChild(HWND window, LPARAM context) {
-  reinterpret_cast<std::vector<HWND>*>(context)->push_back(window);
+struct BoxSearch {
+  DWORD processId;
+  HWND found;
+};
+
+BOOL CALLBACK MatchMessageBox(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<BoxSearch*>(context);
+  if (ProcessOfWindow(window) != search->processId || !IsWindowVisible(window)) return TRUE;
+  if (ClassOf(window) != "#32770") return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+INPUT MouseInput(POINT at, DWORD flags) {
+  // Absolute coordinates run from 0 to 65535 over the primary screen.
+  const int width = GetSystemMetrics(SM_CXSCREEN);
+  const int height = GetSystemMetrics(SM_CYSCREEN);
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dx = MulDiv(at.x, 65536, width) + 1;
+  input.mi.dy = MulDiv(at.y, 65536, height) + 1;
+  input.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+  return input;
+}
+
+BOOL CALLBACK CollectTopLevel(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<std::pair<DWORD, std::vector<HWND>>*>(context);
+  if (ProcessOfWindow(window) == search->first) search->second.push_back(window);
   return TRUE;
 }
 
 }  // namespace
+
+std::string ClassOf(HWND window) {
+  char name[256] = "";
+  GetClassNameA(window, name, sizeof name);
+  return name;
+}
+
+std::vector<HWND> TopLevelWindowsOf(DWORD processId) {
+  std::pair<DWORD, std::vector<HWND>> search{processId, {}};
+  EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&search));
+  return search.second;
+}
+
+Process Process::Start(const std::string& commandLine, const std::string& directory) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION created{};
+  std::string line = commandLine;
+  Process process;
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      directory.empty() ? nullptr : directory.c_str(), &startup, &created))
+    return process;
+  CloseHandle(created.hThread);
+  process.handle_ = created.hProcess;
+  process.id_ = created.dwProcessId;
+  return process;
+}
 
 Process::Process(Process&& other) noexcept
     : handle_(std::exchange(other.handle_, nullptr)), id_(std::exchange(other.id_, 0)) {}
 
 Process& Process::operator=(Process&& other) noexcept {
   if (this != &other) {
+    Kill();
     if (handle_ != nullptr) CloseHandle(handle_);
     handle_ = std::exchange(other.handle_, nullptr);
     id_ = std::exchange(other.id_, 0);
@@ -45,189 +130,197 @@ Process& Process::operator=(Process&& other) noexcept {
 }
 
 Process::~Process() {
+  Kill();
   if (handle_ != nullptr) CloseHandle(handle_);
 }
 
-bool Process::running() const { return handle_ != nullptr && WaitForSingleObject(handle_, 0) == WAIT_TIMEOUT; }
-
-void Process::Kill() {
-  if (running()) {
-    TerminateProcess(handle_, 0xDEAD);
-    WaitForSingleObject(handle_, 5000);
-  }
-}
-
-Process Launch(const std::string& commandLine, const std::string& workingDirectory) {
-  std::string command = commandLine;
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      workingDirectory.empty() ? nullptr : workingDirectory.c_str(), &startup, &info)) {
-    return Process();
-  }
-  CloseHandle(info.hThread);
-  return Process(info.hProcess, info.dwProcessId);
-}
-
-std::optional<DWORD> WaitForExit(const Process& process, DWORD timeoutMs) {
-  if (!process.started() || WaitForSingleObject(process.handle(), timeoutMs) != WAIT_OBJECT_0) return std::nullopt;
+std::optional<DWORD> Process::WaitForExit(DWORD timeoutMs) const {
+  if (handle_ == nullptr || WaitForSingleObject(handle_, timeoutMs) != WAIT_OBJECT_0) return std::nullopt;
   DWORD code = 0;
-  GetExitCodeProcess(process.handle(), &code);
+  GetExitCodeProcess(handle_, &code);
   return code;
 }
 
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    if (condition()) return true;
-    if (GetTickCount() - start >= timeoutMs) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+void Process::Kill() {
+  if (handle_ == nullptr || WaitForSingleObject(handle_, 0) == WAIT_OBJECT_0) return;
+  TerminateProcess(handle_, 1);
+  WaitForSingleObject(handle_, 5000);
+}
+
+std::optional<DWORD> WaitForProcessExit(DWORD processId, DWORD timeoutMs) {
+  HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+  if (process == nullptr) return std::nullopt;
+  std::optional<DWORD> code;
+  if (WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0) {
+    DWORD exitCode = 0;
+    if (GetExitCodeProcess(process, &exitCode)) code = exitCode;
   }
+  CloseHandle(process);
+  return code;
 }
 
-HWND WaitForWindow(const char* title, DWORD timeoutMs) {
-  HWND window = nullptr;
-  WaitUntil([&] { return (window = FindWindowA(nullptr, title)) != nullptr; }, timeoutMs);
-  return window;
+DWORD ProcessOfWindow(HWND window) {
+  DWORD processId = 0;
+  GetWindowThreadProcessId(window, &processId);
+  return processId;
 }
 
-std::vector<HWND> TopLevelWindowsOf(DWORD processId) {
-  WindowSearch search{processId, {}};
-  EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&search));
+HWND FindWindowByTitle(const char* title, DWORD processId, DWORD timeoutMs) {
+  TitleSearch search{title, processId, nullptr};
+  WaitUntil(timeoutMs, [&] {
+    EnumWindows(MatchTitle, reinterpret_cast<LPARAM>(&search));
+    return search.found != nullptr;
+  });
   return search.found;
 }
 
-std::string TextOf(HWND window) {
-  char text[4096] = {};
-  DWORD_PTR copied = 0;
-  if (!SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
-                           kMessageTimeoutMs, &copied)) {
-    return std::string();
-  }
-  return std::string(text, static_cast<size_t>(copied));
-}
+HWND FindUpdaterWindow(DWORD processId, DWORD timeoutMs) { return FindWindowByTitle(kUpdaterTitle, processId, timeoutMs); }
 
-std::string ClassOf(HWND window) {
-  char name[128] = {};
-  GetClassNameA(window, name, sizeof name);
-  return name;
+RECT ClientRectOnScreen(HWND window) {
+  RECT rect{};
+  GetClientRect(window, &rect);
+  MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
 }
 
 std::vector<ControlInfo> ListControls(HWND window) {
-  std::vector<HWND> children;
-  EnumChildWindows(window, CollectChild, reinterpret_cast<LPARAM>(&children));
   std::vector<ControlInfo> controls;
-  for (HWND child : children) {
-    RECT rect{};
-    GetWindowRect(child, &rect);
-    controls.push_back({child, ClassOf(child), TextOf(child), rect, IsWindowVisible(child) != 0,
-                        IsWindowEnabled(child) != 0});
-  }
+  ControlSearch search{window, &controls};
+  EnumChildWindows(window, CollectControl, reinterpret_cast<LPARAM>(&search));
   return controls;
 }
 
-HWND ControlAt(HWND window, int left, int top) {
-  POINT origin{0, 0};
-  ClientToScreen(window, &origin);
-  for (const ControlInfo& control : ListControls(window)) {
-    if (control.screenRect.left - origin.x == left && control.screenRect.top - origin.y == top) return control.window;
+std::optional<ControlInfo> FindControl(HWND window, uint32_t id) {
+  for (ControlInfo& control : ListControls(window)) {
+    if (control.id == id) return std::move(control);
   }
-  return nullptr;
+  return std::nullopt;
 }
 
-int ProgressPosition(HWND bar) {
+std::string ReadText(HWND control, DWORD timeoutMs) {
+  DWORD_PTR length = 0;
+  if (!SendWithTimeout(control, WM_GETTEXTLENGTH, 0, 0, timeoutMs, &length)) return "";
+  std::string text(length + 1, '\0');
+  DWORD_PTR copied = 0;
+  if (!SendWithTimeout(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), timeoutMs, &copied))
+    return "";
+  text.resize(copied < text.size() ? copied : text.size() - 1);
+  return text;
+}
+
+bool WaitForText(HWND control, const std::string& expected, DWORD timeoutMs) {
+  return WaitUntil(timeoutMs, [&] { return ReadText(control) == expected; });
+}
+
+int ReadProgressPosition(HWND bar, DWORD timeoutMs) {
   DWORD_PTR position = 0;
-  SendMessageTimeoutA(bar, PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &position);
+  if (!SendWithTimeout(bar, PBM_GETPOS, 0, 0, timeoutMs, &position)) return -1;
   return static_cast<int>(position);
 }
 
-void Click(HWND button) { PostMessageA(button, BM_CLICK, 0, 0); }
-
-void PressEscape(HWND window) {
-  PostMessageA(window, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
-  PostMessageA(window, WM_KEYUP, VK_ESCAPE, 0xC0010001);
+bool WaitForProgressPosition(HWND bar, int expected, DWORD timeoutMs) {
+  return WaitUntil(timeoutMs, [&] { return ReadProgressPosition(bar) == expected; });
 }
 
-void RequestClose(HWND window) { PostMessageA(window, WM_CLOSE, 0, 0); }
+HWND FocusedWindow(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  const DWORD thread = GetWindowThreadProcessId(window, nullptr);
+  if (GetGUIThreadInfo(thread, &info) && info.hwndFocus != nullptr) return info.hwndFocus;
+  return window;
+}
+
+bool Click(HWND control) { return PostMessageA(control, BM_CLICK, 0, 0) != 0; }
+
+bool PressEscape(HWND window) {
+  HWND focus = FocusedWindow(window);
+  const LPARAM down = 1 | (MapVirtualKeyA(VK_ESCAPE, MAPVK_VK_TO_VSC) << 16);
+  const LPARAM up = down | (1u << 30) | (1u << 31);
+  return PostMessageA(focus, WM_KEYDOWN, VK_ESCAPE, down) != 0 && PostMessageA(focus, WM_KEYUP, VK_ESCAPE, up) != 0;
+}
+
+bool RequestClose(HWND window) { return PostMessageA(window, WM_CLOSE, 0, 0) != 0; }
+
+bool MouseDrag(POINT from, POINT to) {
+  std::vector<INPUT> inputs;
+  inputs.push_back(MouseInput(from, 0));
+  inputs.push_back(MouseInput(from, MOUSEEVENTF_LEFTDOWN));
+  constexpr int kSteps = 8;
+  for (int step = 1; step <= kSteps; ++step) {
+    const POINT at{from.x + (to.x - from.x) * step / kSteps, from.y + (to.y - from.y) * step / kSteps};
+    inputs.push_back(MouseInput(at, 0));
+  }
+  inputs.push_back(MouseInput(to, MOUSEEVENTF_LEFTUP));
+  // One event at a time with a pause, as a hand would: the move loop reads them one by one.
+  for (INPUT& input : inputs) {
+    if (SendInput(1, &input, sizeof input) != 1) return false;
+    Sleep(15);
+  }
+  return true;
+}
 
 std::optional<MessageBoxInfo> WaitForMessageBox(DWORD processId, DWORD timeoutMs) {
-  std::optional<MessageBoxInfo> box;
-  WaitUntil(
-      [&] {
-        for (HWND window : TopLevelWindowsOf(processId)) {
-          if (ClassOf(window) != "#32770" || !IsWindowVisible(window)) continue;
-          HWND text = GetDlgItem(window, 0xFFFF);
-          box = MessageBoxInfo{window, TextOf(window), text != nullptr ? TextOf(text) : std::string()};
-          return true;
-        }
-        return false;
-      },
-      timeoutMs);
+  BoxSearch search{processId, nullptr};
+  if (!WaitUntil(timeoutMs, [&] {
+        search.found = nullptr;
+        EnumWindows(MatchMessageBox, reinterpret_cast<LPARAM>(&search));
+        return search.found != nullptr;
+      }))
+    return std::nullopt;
+  MessageBoxInfo box;
+  box.window = search.found;
+  char caption[512] = "";
+  GetWindowTextA(box.window, caption, sizeof caption);
+  box.caption = caption;
+  // The box's text is the static control with id 0xFFFF.
+  if (HWND text = GetDlgItem(box.window, 0xFFFF)) box.text = ReadText(text);
   return box;
 }
 
-void PressOk(HWND box) {
+bool PressOk(HWND box) {
   HWND ok = GetDlgItem(box, IDOK);
-  if (ok != nullptr) {
-    PostMessageA(ok, BM_CLICK, 0, 0);
-  } else {
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
+  return ok != nullptr && PostMessageA(ok, BM_CLICK, 0, 0) != 0;
+}
+
+std::optional<ScreenImage> CaptureScreen(RECT area) {
+  ScreenImage image;
+  image.area = area;
+  image.width = area.right - area.left;
+  image.height = area.bottom - area.top;
+  if (image.width <= 0 || image.height <= 0) return std::nullopt;
+  HDC screen = GetDC(nullptr);
+  if (screen == nullptr) return std::nullopt;
+  HDC copy = CreateCompatibleDC(screen);
+  BITMAPINFO format{};
+  format.bmiHeader.biSize = sizeof format.bmiHeader;
+  format.bmiHeader.biWidth = image.width;
+  format.bmiHeader.biHeight = -image.height;  // top-down
+  format.bmiHeader.biPlanes = 1;
+  format.bmiHeader.biBitCount = 32;
+  format.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
+  bool copied = false;
+  if (bitmap != nullptr) {
+    HGDIOBJ previous = SelectObject(copy, bitmap);
+    copied = BitBlt(copy, 0, 0, image.width, image.height, screen, area.left, area.top, SRCCOPY) != FALSE;
+    GdiFlush();
+    if (copied) {
+      const auto* pixels = static_cast<const uint32_t*>(bits);
+      image.pixels.reserve(static_cast<size_t>(image.width) * image.height);
+      // DIB pixels are 0x00RRGGBB; COLORREF is 0x00BBGGRR.
+      for (int i = 0; i < image.width * image.height; ++i) {
+        const uint32_t p = pixels[i];
+        image.pixels.push_back(RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF));
+      }
+    }
+    SelectObject(copy, previous);
+    DeleteObject(bitmap);
   }
-}
-
-TempDirectory::TempDirectory(const std::string& prefix) {
-  char base[MAX_PATH];
-  GetTempPathA(MAX_PATH, base);
-  static LONG counter = 0;
-  for (;;) {
-    path_ = std::string(base) + prefix + "-" + std::to_string(GetCurrentProcessId()) + "-" +
-            std::to_string(InterlockedIncrement(&counter)) + "-" + std::to_string(GetTickCount());
-    if (CreateDirectoryA(path_.c_str(), nullptr)) return;
-  }
-}
-
-TempDirectory::~TempDirectory() {
-  // SHFileOperation wants a double NUL at the end of the list of paths.
-  std::string from = path_;
-  from.push_back('\0');
-  SHFILEOPSTRUCTA operation{};
-  operation.wFunc = FO_DELETE;
-  operation.pFrom = from.c_str();
-  operation.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
-  SHFileOperationA(&operation);
-}
-
-bool WriteWholeFile(const std::string& path, const std::string& bytes) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(file);
-  return ok && written == bytes.size();
-}
-
-std::optional<std::string> ReadWholeFile(const std::string& path) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
-  std::string bytes;
-  char chunk[65536];
-  DWORD read = 0;
-  while (ReadFile(file, chunk, sizeof chunk, &read, nullptr) && read > 0) bytes.append(chunk, read);
-  CloseHandle(file);
-  return bytes;
-}
-
-bool FileExistsAt(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-bool CopyFileTo(const std::string& from, const std::string& to) { return CopyFileA(from.c_str(), to.c_str(), FALSE); }
-
-std::string ProgramDirectory() {
-  char path[MAX_PATH];
-  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string directory(path, length);
-  return directory.substr(0, directory.find_last_of('\\'));
+  DeleteDC(copy);
+  ReleaseDC(nullptr, screen);
+  if (!copied) return std::nullopt;
+  return image;
 }
 
 }  // namespace driver

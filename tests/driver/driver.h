@@ -1,34 +1,43 @@
-// Drives Windows programs from another process: starts them, finds their windows and
-// message boxes, reads what the controls show, clicks, presses keys and waits for the end.
-// Every wait takes a deadline in milliseconds; nothing waits on a fixed sleep.
+// The test driver: operates the updater's window from another process, the way a user or the
+// system would, and reads back what the window shows. Used by the end-to-end tests and by the
+// command-line program corvane_driver (for the demo and for scripts).
+//
+// Everything that waits for the other process takes a deadline in milliseconds and returns
+// empty (or false) when it passes; nothing sleeps for a fixed time. Texts are ANSI (GBK) bytes.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace driver {
 
-// A started process; its handles close with it.
+// The updater window's title, as its taskbar button shows it.
+extern const char kUpdaterTitle[];
+
+// A child process started by a test. Ended (TerminateProcess) by the destructor if it is still
+// running, so that a failing test leaves nothing behind.
 class Process {
  public:
+  // Starts commandLine in directory (empty: the current one); an invalid Process on failure.
+  static Process Start(const std::string& commandLine, const std::string& directory = "");
+
   Process() = default;
-  Process(HANDLE process, DWORD id) : handle_(process), id_(id) {}
-  Process(const Process&) = delete;
-  Process& operator=(const Process&) = delete;
   Process(Process&& other) noexcept;
   Process& operator=(Process&& other) noexcept;
+  Process(const Process&) = delete;
+  Process& operator=(const Process&) = delete;
   ~Process();
 
-  HANDLE handle() const { return handle_; }
+  bool valid() const { return handle_ != nullptr; }
   DWORD id() const { return id_; }
-  bool started() const { return handle_ != nullptr; }
-  bool running() const;
-  // Terminates the process if it still runs (a test's last resort).
+  HANDLE handle() const { return handle_; }
+
+  // The exit code once the process has ended, or empty when it is still running at the deadline.
+  std::optional<DWORD> WaitForExit(DWORD timeoutMs) const;
   void Kill();
 
  private:
@@ -36,88 +45,95 @@ class Process {
   DWORD id_ = 0;
 };
 
-// Starts a command line in a working directory ("" for ours). Not started: started() false.
-Process Launch(const std::string& commandLine, const std::string& workingDirectory = "");
+// The exit code of the process with this id once it has ended; empty at the deadline or when
+// there is no such process.
+std::optional<DWORD> WaitForProcessExit(DWORD processId, DWORD timeoutMs);
 
-// The exit code once the process has ended within the deadline.
-std::optional<DWORD> WaitForExit(const Process& process, DWORD timeoutMs);
+// A visible top-level window with this title, of the process processId (0: of any process).
+HWND FindWindowByTitle(const char* title, DWORD processId, DWORD timeoutMs);
+HWND FindUpdaterWindow(DWORD processId, DWORD timeoutMs);
 
-// Polls condition every few milliseconds until it holds or the deadline passes.
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
-
-// The first visible-or-not top-level window with this exact title (GBK), within the deadline.
-HWND WaitForWindow(const char* title, DWORD timeoutMs);
-
-// Top-level windows of a process.
-std::vector<HWND> TopLevelWindowsOf(DWORD processId);
-
-// A window's text read by WM_GETTEXT (as another process reads it).
-std::string TextOf(HWND window);
+DWORD ProcessOfWindow(HWND window);
 
 // A window's class name.
 std::string ClassOf(HWND window);
 
+// The top-level windows of a process, visible or not.
+std::vector<HWND> TopLevelWindowsOf(DWORD processId);
+
+// The window's client area in screen coordinates.
+RECT ClientRectOnScreen(HWND window);
+
 struct ControlInfo {
-  HWND window;
+  HWND window = nullptr;
+  uint32_t id = 0;         // the child window id, which is the control's ControlId
   std::string className;
-  std::string text;
-  RECT screenRect;  // position and size on the screen
-  bool visible;
-  bool enabled;
+  std::string text;        // what the control answers to WM_GETTEXT
+  RECT rect{};             // relative to the top-level window's client area
+  bool visible = false;    // the control's own visible flag
+  bool enabled = false;
 };
 
-// All descendants of a window, in the order EnumChildWindows reports them.
+// The direct and nested child windows that carry a control id (the browser's own inner
+// windows, which carry none, are left out), in the order the system enumerates them.
 std::vector<ControlInfo> ListControls(HWND window);
+std::optional<ControlInfo> FindControl(HWND window, uint32_t id);
 
-// The child control of window whose screen rectangle starts at (left, top) relative to the
-// window's client area, or null.
-HWND ControlAt(HWND window, int left, int top);
+// WM_GETTEXT, answered by the window's own thread (empty when it does not answer in time).
+std::string ReadText(HWND control, DWORD timeoutMs = 2000);
+// Waits until the control's text is `expected`.
+bool WaitForText(HWND control, const std::string& expected, DWORD timeoutMs);
 
-// The position a progress bar shows (PBM_GETPOS).
-int ProgressPosition(HWND bar);
+// A progress bar's position (PBM_GETPOS), or -1 when it does not answer.
+int ReadProgressPosition(HWND bar, DWORD timeoutMs = 2000);
+// Waits until the bar's position is `expected`.
+bool WaitForProgressPosition(HWND bar, int expected, DWORD timeoutMs);
 
-// Clicks a button without waiting for what the click does (a modal box, for instance).
-void Click(HWND button);
+// The window that holds the keyboard focus in the thread of `window` (the window itself when
+// none of its controls does).
+HWND FocusedWindow(HWND window);
 
-// Presses and releases Esc in a window (posted key messages).
-void PressEscape(HWND window);
+// Posted, so that a button whose handler opens a modal box does not block the driver.
+bool Click(HWND control);
+// Esc pressed in the window: key down and up posted to the control that holds its focus.
+bool PressEscape(HWND window);
+// A close request from outside (WM_CLOSE, posted).
+bool RequestClose(HWND window);
 
-// Asks a window to close, as another program would (posted WM_CLOSE).
-void RequestClose(HWND window);
+// Real mouse input (SendInput), in screen coordinates: press at `from`, move in steps to `to`,
+// release there.
+bool MouseDrag(POINT from, POINT to);
 
 struct MessageBoxInfo {
-  HWND window;
+  HWND window = nullptr;
   std::string caption;
   std::string text;
 };
 
-// A message box (dialog class #32770) of the process, within the deadline.
+// A message box (dialog class #32770) shown by the process.
 std::optional<MessageBoxInfo> WaitForMessageBox(DWORD processId, DWORD timeoutMs);
+// Presses its OK button (posted BM_CLICK).
+bool PressOk(HWND box);
 
-// Presses the box's OK button.
-void PressOk(HWND box);
-
-// A private directory for one test, removed with everything in it when the object goes.
-class TempDirectory {
- public:
-  explicit TempDirectory(const std::string& prefix = "corvane");
-  TempDirectory(const TempDirectory&) = delete;
-  TempDirectory& operator=(const TempDirectory&) = delete;
-  ~TempDirectory();
-  const std::string& path() const { return path_; }
-  std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
-
- private:
-  std::string path_;
+// A copy of part of the screen as the display shows it.
+struct ScreenImage {
+  RECT area{};  // in screen coordinates
+  int width = 0, height = 0;
+  std::vector<COLORREF> pixels;  // row by row from the top
+  // The colour at (x, y) relative to the area's top-left corner.
+  COLORREF At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
 };
+std::optional<ScreenImage> CaptureScreen(RECT area);
 
-// Whole-file helpers for test data.
-bool WriteWholeFile(const std::string& path, const std::string& bytes);
-std::optional<std::string> ReadWholeFile(const std::string& path);
-bool FileExistsAt(const std::string& path);
-bool CopyFileTo(const std::string& from, const std::string& to);
-
-// The directory of the running executable (where the test programs are built).
-std::string ProgramDirectory();
+// Polls `condition` until it holds or the deadline passes.
+template <typename Condition>
+bool WaitUntil(DWORD timeoutMs, Condition&& condition) {
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  for (;;) {
+    if (condition()) return true;
+    if (GetTickCount64() >= deadline) return false;
+    Sleep(10);
+  }
+}
 
 }  // namespace driver

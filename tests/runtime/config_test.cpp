@@ -4,6 +4,7 @@
 
 #include "runtime/config.h"
 #include "tests/driver/driver.h"
+#include "tests/driver/test_files.h"
 #include "tests/runtime/runtime_test_support.h"
 
 namespace rt {

@@ -7,6 +7,7 @@
 #include "runtime/external_functions.h"
 #include "runtime/program_path.h"
 #include "tests/driver/driver.h"
+#include "tests/driver/test_files.h"
 
 namespace rt {
 namespace {
@@ -81,7 +82,7 @@ std::string Probe() { return "\"" + driver::ProgramDirectory() + "\\fatal_probe.
 
 // Runs the probe, reads its error box, presses OK and returns the exit code.
 DWORD FatalEnd(const std::string& arguments, std::string& caption, std::string& text) {
-  driver::Process probe = driver::Launch(Probe() + " " + arguments);
+  driver::Process probe = driver::Process::Start(Probe() + " " + arguments);
   const auto box = driver::WaitForMessageBox(probe.id(), 15000);
   if (!box) {
     probe.Kill();
@@ -90,7 +91,7 @@ DWORD FatalEnd(const std::string& arguments, std::string& caption, std::string& 
   caption = box->caption;
   text = box->text;
   driver::PressOk(box->window);
-  return driver::WaitForExit(probe, 10000).value_or(0xBAD);
+  return probe.WaitForExit(10000).value_or(0xBAD);
 }
 
 TEST(ExternalFunctionFatal, AMisspeltFunctionEndsTheProgramWithTheBindingMessage) {

@@ -9,6 +9,7 @@
 #include "runtime/open_files.h"
 #include "runtime/program_path.h"
 #include "tests/driver/driver.h"
+#include "tests/driver/test_files.h"
 #include "tests/runtime/runtime_test_support.h"
 
 namespace rt {

@@ -21,6 +21,17 @@ struct Shown {
   int32_t result = -100;
 };
 
+// Handles this thread's messages (a box owned by one of its windows sends to it), then looks
+// for the box.
+HWND PumpAndFindBox() {
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+  for (HWND window : driver::TopLevelWindowsOf(GetCurrentProcessId())) {
+    if (driver::ClassOf(window) == "#32770" && IsWindowVisible(window)) return window;
+  }
+  return nullptr;
+}
+
 // Runs ShowMessage on a thread of its own, reads the box and presses a button of it.
 template <typename... Args>
 Shown ShowAndPress(int button, Args... args) {
@@ -30,21 +41,21 @@ Shown ShowAndPress(int button, Args... args) {
     shown.result = CallInt(ShowMessage, args...);
     closed = true;
   });
-  if (const auto box = driver::WaitForMessageBox(GetCurrentProcessId(), 10000)) {
-    shown.text = box->text;
-    shown.caption = box->caption;
-    shown.owner = GetWindow(box->window, GW_OWNER);
-    HWND pressed = GetDlgItem(box->window, button);
+  HWND box = nullptr;
+  if (driver::WaitUntil(10000, [&] { return (box = PumpAndFindBox()) != nullptr; })) {
+    shown.text = driver::ReadText(GetDlgItem(box, 0xFFFF));
+    shown.caption = driver::ReadText(box);
+    shown.owner = GetWindow(box, GW_OWNER);
+    HWND pressed = GetDlgItem(box, button);
     if (pressed != nullptr) PostMessageA(pressed, BM_CLICK, 0, 0);
   }
   // The box may send to an owner window of this thread while it closes.
-  driver::WaitUntil(
+  driver::WaitUntil(10000,
       [&] {
         MSG message;
         while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
         return closed.load();
-      },
-      10000);
+      });
   shower.join();
   return shown;
 }

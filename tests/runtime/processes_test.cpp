@@ -8,6 +8,7 @@
 #include "runtime/processes.h"
 #include "runtime/threads.h"
 #include "tests/driver/driver.h"
+#include "tests/driver/test_files.h"
 #include "tests/runtime/runtime_test_support.h"
 
 namespace rt {
@@ -58,8 +59,8 @@ class KillProcessTest : public ::testing::Test {
   void SetUp() override { ASSERT_TRUE(driver::CopyFileTo(Child(), exe_)); }
 
   driver::Process StartWindow(const std::string& title) {
-    driver::Process process = driver::Launch(Quoted(exe_) + " window " + Quoted(title));
-    EXPECT_NE(driver::WaitForWindow(title.c_str(), 10000), nullptr);
+    driver::Process process = driver::Process::Start(Quoted(exe_) + " window " + Quoted(title));
+    EXPECT_NE(driver::FindWindowByTitle(title.c_str(), 0, 10000), nullptr);
     return process;
   }
 };
@@ -68,22 +69,22 @@ TEST_F(KillProcessTest, ByExecutableNameInAnyLetterCase) {
   for (const char* name : {"Corvane.exe", "CORVANE.EXE", "corvane.Exe"}) {
     driver::Process process = StartWindow("kill by name");
     EXPECT_TRUE(CallBool(KillProcess, Txt(name))) << name;
-    EXPECT_EQ(driver::WaitForExit(process, 5000), 0u) << name;
+    EXPECT_EQ(process.WaitForExit(5000), 0u) << name;
   }
 }
 
 TEST_F(KillProcessTest, ByWindowTitleAndById) {
   driver::Process byTitle = StartWindow("Corvane 主窗口");
   EXPECT_TRUE(CallBool(KillProcess, Txt("Corvane 主窗口")));
-  EXPECT_EQ(driver::WaitForExit(byTitle, 5000), 0u);
+  EXPECT_EQ(byTitle.WaitForExit(5000), 0u);
 
   driver::Process byId = StartWindow("kill by id");
   EXPECT_TRUE(CallBool(KillProcess, Int(static_cast<int32_t>(byId.id()))));
-  EXPECT_EQ(driver::WaitForExit(byId, 5000), 0u);
+  EXPECT_EQ(byId.WaitForExit(5000), 0u);
 
   driver::Process byDouble = StartWindow("kill by double");
   EXPECT_TRUE(CallBool(KillProcess, Double(byDouble.id() + 0.75)));
-  EXPECT_EQ(driver::WaitForExit(byDouble, 5000), 0u);
+  EXPECT_EQ(byDouble.WaitForExit(5000), 0u);
 }
 
 TEST_F(KillProcessTest, OnlyOneOfSeveralAndCounting) {
@@ -91,9 +92,9 @@ TEST_F(KillProcessTest, OnlyOneOfSeveralAndCounting) {
   driver::Process second = StartWindow("second");
   EXPECT_EQ(CallInt(CountProcesses, Txt("corvane.exe")), 2);
   EXPECT_TRUE(CallBool(KillProcess, Txt("Corvane.exe")));
-  EXPECT_TRUE(driver::WaitUntil([&] { return !first.running() || !second.running(); }, 5000));
-  EXPECT_TRUE(first.running() != second.running()) << "exactly one ends";
-  EXPECT_TRUE(driver::WaitUntil([] { return CallInt(CountProcesses, Txt("Corvane.exe")) == 1; }, 5000));
+  EXPECT_TRUE(driver::WaitUntil(5000, [&] { return !!first.WaitForExit(0) || !!second.WaitForExit(0); }));
+  EXPECT_TRUE(!first.WaitForExit(0) != !second.WaitForExit(0)) << "exactly one ends";
+  EXPECT_TRUE(driver::WaitUntil(5000, [] { return CallInt(CountProcesses, Txt("Corvane.exe")) == 1; }));
   first.Kill();
   second.Kill();
 }
@@ -125,7 +126,7 @@ TEST(Threads, StartWithAndWithoutTheHandleVariable) {
 
   EXPECT_TRUE(CallBool(StartThread, ThreadRoutineArg(CountRun)));  // no parameter: 0, handle closed
   EXPECT_TRUE(CallBool(StartThread, ThreadRoutineArg(CountRun), Int(1)));
-  EXPECT_TRUE(driver::WaitUntil([] { return g_threadRuns == 6; }, 5000));
+  EXPECT_TRUE(driver::WaitUntil(5000, [] { return g_threadRuns == 6; }));
 }
 
 TEST(Threads, KillingNothingFails) {
@@ -133,8 +134,8 @@ TEST(Threads, KillingNothingFails) {
 }
 
 TEST(Threads, KillingAThreadBlockedInAReadLetsTheProcessEnd) {
-  driver::Process child = driver::Launch(Quoted(Child()) + " killreader");
-  EXPECT_EQ(driver::WaitForExit(child, 10000), 7u);
+  driver::Process child = driver::Process::Start(Quoted(Child()) + " killreader");
+  EXPECT_EQ(child.WaitForExit(10000), 7u);
 }
 
 HWND g_receiver = nullptr;
@@ -170,8 +171,8 @@ TEST(Threads, WaitingForAThreadEndGivesUpAtItsLimit) {
 }
 
 TEST(Threads, AnArmedDeadlineEndsAProcessThatWouldWaitForEver) {
-  driver::Process child = driver::Launch(Quoted(Child()) + " deadline");
-  EXPECT_EQ(driver::WaitForExit(child, 10000), 9u);
+  driver::Process child = driver::Process::Start(Quoted(Child()) + " deadline");
+  EXPECT_EQ(child.WaitForExit(10000), 9u);
 }
 
 TEST(Uptime, FollowsTheTickCount) {

@@ -1,0 +1,28 @@
+#include "app/lifecycle.h"
+#include "app/wiring.h"
+#include "runtime/program_state.h"
+
+namespace app {
+
+namespace {
+
+// Round to nearest, every exception masked, 64-bit precision.
+void ResetFloatingPoint() {
+#if defined(__i386__)
+  __asm__ volatile("fninit");
+#endif
+}
+
+}  // namespace
+
+int32_t ProgramEntry() {
+  RuntimeInit();
+  ResetFloatingPoint();
+  // The program's globals start as 0 and empty texts: no code runs for them.
+  for (const rt::CleanupRoutine cleanup : Wiring().exitCleanups) rt::RegisterExitCleanup(cleanup);
+  LoadStartWindow(ui::UpdaterForm);
+  RunMessageLoop();
+  return 0;
+}
+
+}  // namespace app

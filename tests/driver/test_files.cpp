@@ -1,0 +1,62 @@
+#include "tests/driver/test_files.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+namespace driver {
+
+TempDirectory::TempDirectory(const std::string& prefix) {
+  char base[MAX_PATH];
+  GetTempPathA(MAX_PATH, base);
+  static LONG counter = 0;
+  for (;;) {
+    path_ = std::string(base) + prefix + "-" + std::to_string(GetCurrentProcessId()) + "-" +
+            std::to_string(InterlockedIncrement(&counter)) + "-" + std::to_string(GetTickCount());
+    if (CreateDirectoryA(path_.c_str(), nullptr)) return;
+  }
+}
+
+TempDirectory::~TempDirectory() {
+  // SHFileOperation wants a double NUL at the end of the list of paths.
+  std::string from = path_;
+  from.push_back('\0');
+  SHFILEOPSTRUCTA operation{};
+  operation.wFunc = FO_DELETE;
+  operation.pFrom = from.c_str();
+  operation.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
+  SHFileOperationA(&operation);
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& bytes) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(file);
+  return ok && written == bytes.size();
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::string bytes;
+  char chunk[65536];
+  DWORD read = 0;
+  while (ReadFile(file, chunk, sizeof chunk, &read, nullptr) && read > 0) bytes.append(chunk, read);
+  CloseHandle(file);
+  return bytes;
+}
+
+bool FileExistsAt(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool CopyFileTo(const std::string& from, const std::string& to) { return CopyFileA(from.c_str(), to.c_str(), FALSE); }
+
+std::string ProgramDirectory() {
+  char path[MAX_PATH];
+  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string directory(path, length);
+  return directory.substr(0, directory.find_last_of('\\'));
+}
+
+}  // namespace driver

@@ -1,0 +1,32 @@
+// Files and directories for the Windows tests: a private directory per test, whole-file reads
+// and writes, and where the build's programs are.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace driver {
+
+// A private directory for one test, removed with everything in it when the object goes.
+class TempDirectory {
+ public:
+  explicit TempDirectory(const std::string& prefix = "corvane");
+  TempDirectory(const TempDirectory&) = delete;
+  TempDirectory& operator=(const TempDirectory&) = delete;
+  ~TempDirectory();
+  const std::string& path() const { return path_; }
+  std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
+
+ private:
+  std::string path_;
+};
+
+bool WriteWholeFile(const std::string& path, const std::string& bytes);
+std::optional<std::string> ReadWholeFile(const std::string& path);
+bool FileExistsAt(const std::string& path);
+bool CopyFileTo(const std::string& from, const std::string& to);
+
+// The directory of the running executable (where the build's programs are).
+std::string ProgramDirectory();
+
+}  // namespace driver

@@ -1,0 +1,230 @@
+// CorvaneUpdater.exe in a fresh run directory, driven and read from another process: the
+// window's layout and texts, what the screen shows, drag anywhere, the ways out, and the
+// update-log page's request.
+#include <gtest/gtest.h>
+
+#include "tests/e2e/e2e_support.h"
+
+#include <commctrl.h>
+
+#include "tests/e2e/loopback_listener.h"
+#include "ui/properties.h"
+
+namespace {
+
+using e2e::kDeadlineMs;
+
+class UpdaterWindow : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(run_.Install("CorvaneUpdater.exe")); }
+
+  HWND Start(const std::string& program = "CorvaneUpdater.exe", const std::string& arguments = "") {
+    process_ = run_.Start(program, arguments);
+    EXPECT_TRUE(process_.valid());
+    HWND window = driver::FindUpdaterWindow(process_.id(), kDeadlineMs);
+    EXPECT_NE(window, nullptr) << "the window did not appear";
+    return window;
+  }
+
+  e2e::RunDirectory run_;
+  driver::Process process_;
+};
+
+struct ExpectedControl {
+  uint32_t id;
+  const char* className;
+  RECT rect;  // relative to the window's client area
+  bool visible;
+  const char* text;
+};
+
+// The controls at their absolute positions, with their initial texts.
+const ExpectedControl kLayout[] = {
+    {ui::标签5, "CorvaneTransLabel", {67, 124, 339, 140}, true, "下载进度："},
+    {ui::标签1, "CorvaneLabel", {354, 178, 458, 194}, true, "本地版本号:V2.72"},
+    {ui::标签6, "CorvaneLabel", {356, 238, 469, 254}, true, "文件大小:0KB"},
+    {ui::标签7, "CorvaneLabel", {356, 258, 469, 274}, true, "已下载:0KB"},
+    {ui::标签8, "CorvaneLabel", {356, 278, 469, 294}, true, "所用时间:0秒"},
+    {ui::标签9, "CorvaneLabel", {356, 298, 469, 314}, true, "下载速度:0KB/S"},
+    {ui::标签10, "CorvaneLabel", {357, 371, 473, 387}, true, "剩余时间:"},
+    {ui::超文本浏览框1, "CorvaneHtmlViewer", {-1, 167, 331, 408}, true, nullptr},
+    {ui::外形框2, "CorvaneShapeBox", {2, 170, 498, 400}, true, ""},
+    {ui::编辑框1, "Edit", {8, 88, 64, 112}, false, ""},
+    {ui::超级按钮1, "CorvaneSuperBtn", {481, 3, 497, 19}, true, "×"},
+    {ui::进度条1, "msctls_progress32", {2, 402, 435, 428}, true, ""},
+    {ui::按钮2, "Button", {438, 402, 498, 428}, true, "开始更新"},
+};
+
+TEST_F(UpdaterWindow, OpensCentredWithItsThirteenControlsAndTheirTexts) {
+  HWND window = Start();
+  ASSERT_NE(window, nullptr);
+  RECT frame;
+  GetWindowRect(window, &frame);
+  const int left = (GetSystemMetrics(SM_CXSCREEN) - 500) / 2;
+  const int top = (GetSystemMetrics(SM_CYSCREEN) - 430) / 2;
+  EXPECT_EQ(frame.left, left);
+  EXPECT_EQ(frame.top, top);
+  const RECT client = driver::ClientRectOnScreen(window);
+  EXPECT_EQ(client.left, left) << "no border";
+  EXPECT_EQ(client.right - client.left, 500);
+  EXPECT_EQ(client.bottom - client.top, 430);
+  const LONG style = GetWindowLongA(window, GWL_STYLE);
+  EXPECT_EQ(style & (WS_CAPTION | WS_THICKFRAME | WS_SYSMENU | WS_MAXIMIZEBOX), 0);
+  EXPECT_NE(style & WS_MINIMIZEBOX, 0);
+
+  // Listed in stacking order, each container before its children: the order of the table.
+  const auto controls = driver::ListControls(window);
+  std::vector<uint32_t> stacking;
+  for (const auto& control : controls) stacking.push_back(control.id);
+  EXPECT_EQ(stacking, (std::vector<uint32_t>{ui::标签5, ui::外形框2, ui::标签1, ui::标签6, ui::标签7, ui::标签8, ui::标签9,
+                                             ui::标签10, ui::超文本浏览框1, ui::编辑框1, ui::超级按钮1, ui::进度条1, ui::按钮2}));
+  for (const ExpectedControl& expected : kLayout) {
+    SCOPED_TRACE(expected.className);
+    const auto control = driver::FindControl(window, expected.id);
+    ASSERT_TRUE(control.has_value());
+    EXPECT_EQ(control->className, expected.className);
+    EXPECT_EQ(control->rect.left, expected.rect.left);
+    EXPECT_EQ(control->rect.top, expected.rect.top);
+    EXPECT_EQ(control->rect.right, expected.rect.right);
+    EXPECT_EQ(control->rect.bottom, expected.rect.bottom);
+    EXPECT_EQ(control->visible, expected.visible);
+    EXPECT_TRUE(control->enabled);
+    if (expected.text != nullptr) {
+      EXPECT_EQ(control->text, expected.text);
+    }
+  }
+  // With every tab order 0 the last tab-stop control of the table holds the focus.
+  const auto closeButton = driver::FindControl(window, ui::超级按钮1);
+  ASSERT_TRUE(closeButton.has_value());
+  EXPECT_TRUE(driver::WaitUntil(kDeadlineMs, [&] { return driver::FocusedWindow(window) == closeButton->window; }));
+  const auto bar = driver::FindControl(window, ui::进度条1);
+  ASSERT_TRUE(bar.has_value());
+  EXPECT_EQ(driver::ReadProgressPosition(bar->window), 0);
+  EXPECT_EQ(SendMessageA(bar->window, PBM_GETRANGE, FALSE, 0), 10000);
+}
+
+// Colour classes that survive JPEG decoding and font smoothing.
+bool IsDarkGreen(COLORREF c) { return GetGValue(c) > GetRValue(c) + 20 && GetGValue(c) > GetBValue(c) + 10 && GetRValue(c) < 110; }
+bool IsCyan(COLORREF c) { return GetRValue(c) < 90 && GetGValue(c) > 190 && GetBValue(c) > 190; }
+bool IsRed(COLORREF c) { return GetRValue(c) > 190 && GetGValue(c) < 90 && GetBValue(c) < 90; }
+bool IsDark(COLORREF c) { return GetRValue(c) < 100 && GetGValue(c) < 100 && GetBValue(c) < 100; }
+
+int Count(const driver::ScreenImage& image, RECT area, bool (*test)(COLORREF)) {
+  int count = 0;
+  for (int y = area.top; y < area.bottom; ++y)
+    for (int x = area.left; x < area.right; ++x) count += test(image.At(x, y)) ? 1 : 0;
+  return count;
+}
+
+TEST_F(UpdaterWindow, ScreenShowsThePictureTheLabelsAndTheCloseButtonInItsFocusColours) {
+  HWND window = Start();
+  ASSERT_NE(window, nullptr);
+  const RECT client = driver::ClientRectOnScreen(window);
+  const POINT centre{(client.left + client.right) / 2, (client.top + client.bottom) / 2};
+  ASSERT_TRUE(driver::WaitUntil(kDeadlineMs, [&] { return GetAncestor(WindowFromPoint(centre), GA_ROOT) == window; }))
+      << "another window covers the updater's";
+  std::optional<driver::ScreenImage> image;
+  // The first paint may still be on its way: wait until the green band is on the screen.
+  ASSERT_TRUE(driver::WaitUntil(kDeadlineMs, [&] {
+    image = driver::CaptureScreen(client);
+    return image && IsDarkGreen(image->At(10, 150)) && image->At(482, 4) == RGB(128, 160, 128);
+  })) << "the window's picture never showed";
+
+  // The picture covers the client area: its green band on top, its dark green frame below.
+  EXPECT_TRUE(IsDarkGreen(image->At(250, 20)));
+  EXPECT_TRUE(IsDarkGreen(image->At(30, 100))) << "where the hidden edit box would be";
+  EXPECT_TRUE(IsDark(image->At(0, 300))) << "the frame on the left";
+  // Labels and the panel are painted white; the panel's own white shows beside the labels.
+  EXPECT_EQ(image->At(465, 246), RGB(255, 255, 255)) << "the end of 标签6";
+  EXPECT_EQ(image->At(340, 380), RGB(255, 255, 255)) << "the panel";
+  EXPECT_GT(Count(*image, {356, 238, 469, 254}, IsDark), 20) << "the text of 标签6";
+  // The cyan caption on the green band, and the "×" in red (it holds the focus).
+  EXPECT_GT(Count(*image, {67, 124, 339, 140}, IsCyan), 20);
+  EXPECT_TRUE(IsDarkGreen(image->At(70, 132))) << "the caption has no background of its own";
+  EXPECT_GT(Count(*image, {481, 3, 497, 19}, IsRed), 3);
+}
+
+TEST_F(UpdaterWindow, EscEndsTheProgramWithZero) {
+  HWND window = Start();
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(driver::PressEscape(window));
+  EXPECT_EQ(process_.WaitForExit(kDeadlineMs), 0u);
+}
+
+TEST_F(UpdaterWindow, CloseMessageFromOutsideEndsTheProgramWithZero) {
+  HWND window = Start();
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(driver::RequestClose(window));
+  EXPECT_EQ(process_.WaitForExit(kDeadlineMs), 0u);
+}
+
+// Presses at `from` (client coordinates), drags by `by` and tells where the window went.
+POINT DragBy(HWND window, POINT from, POINT by) {
+  const RECT client = driver::ClientRectOnScreen(window);
+  const POINT start{client.left + from.x, client.top + from.y};
+  EXPECT_TRUE(driver::WaitUntil(kDeadlineMs, [&] { return GetAncestor(WindowFromPoint(start), GA_ROOT) == window; }));
+  EXPECT_TRUE(driver::MouseDrag(start, {start.x + by.x, start.y + by.y}));
+  return {client.left, client.top};
+}
+
+bool WaitForWindowAt(HWND window, POINT at) {
+  return driver::WaitUntil(kDeadlineMs, [&] {
+    const RECT client = driver::ClientRectOnScreen(window);
+    return client.left == at.x && client.top == at.y;
+  });
+}
+
+TEST_F(UpdaterWindow, DraggingTheBackgroundALabelThePanelOrTheBarMovesTheWindow) {
+  HWND window = Start();
+  ASSERT_NE(window, nullptr);
+  const struct {
+    const char* where;
+    POINT from;
+  } places[] = {
+      {"the window's own picture", {200, 60}},
+      {"statistics label 标签6", {360, 246}},
+      {"the white panel", {340, 350}},
+      {"the progress bar", {100, 415}},
+  };
+  POINT by{24, 16};
+  for (const auto& place : places) {
+    SCOPED_TRACE(place.where);
+    const POINT before = DragBy(window, place.from, by);
+    EXPECT_TRUE(WaitForWindowAt(window, {before.x + by.x, before.y + by.y}))
+        << "the window is at " << driver::ClientRectOnScreen(window).left << ", "
+        << driver::ClientRectOnScreen(window).top << " after a drag from " << before.x << ", " << before.y;
+    by = {-by.x, -by.y};  // and back, so the window stays on the screen
+  }
+}
+
+// Dragging on a button does not move the window: its click goes through instead (the probe's
+// handlers log it), and the window stays where it was.
+TEST_F(UpdaterWindow, DraggingOnTheButtonOrTheCloseButtonClicksThemAndDoesNotMove) {
+  ASSERT_TRUE(run_.Install("corvane_probe.exe"));
+  HWND window = Start("corvane_probe.exe", "drag");
+  ASSERT_NE(window, nullptr);
+  const RECT client = driver::ClientRectOnScreen(window);
+
+  DragBy(window, {450, 410}, {8, 4});
+  EXPECT_TRUE(driver::WaitUntil(kDeadlineMs, [&] { return run_.ReadLines("probe-events.txt").size() == 2; }));
+  DragBy(window, {487, 9}, {3, 3});
+  EXPECT_TRUE(driver::WaitUntil(kDeadlineMs, [&] { return run_.ReadLines("probe-events.txt").size() == 3; }));
+  EXPECT_EQ(run_.ReadLines("probe-events.txt"), (std::vector<std::string>{"created", "update-button", "close-button"}));
+  const RECT after = driver::ClientRectOnScreen(window);
+  EXPECT_EQ(after.left, client.left);
+  EXPECT_EQ(after.top, client.top);
+}
+
+TEST_F(UpdaterWindow, UpdateLogPageIsRequestedWithItsFixedPathAndQuery) {
+#ifndef CORVANE_UPDATE_LOG_PORT
+  GTEST_SKIP() << "the update-log host of this build is not a loopback address";
+#else
+  e2e::LoopbackListener server(CORVANE_UPDATE_LOG_PORT);
+  ASSERT_TRUE(server.listening()) << "port " << CORVANE_UPDATE_LOG_PORT << " is taken";
+  ASSERT_NE(Start(), nullptr);
+  const std::string expected = "GET /zqd_api/api.php?a=uplog&apiver=903&c=0&gdata=0&softcode=1000004 HTTP/1.1";
+  EXPECT_TRUE(server.WaitForRequestLine(expected, kDeadlineMs)) << "requests seen: " << server.RequestLines();
+#endif
+}
+
+}  // namespace

@@ -1,0 +1,60 @@
+// What the kinds of control share: the window procedures of each kind, the messages that all
+// of them answer from their stored settings, and painting helpers.
+#pragma once
+
+#include <windows.h>
+
+#include "ui/form_instance.h"
+#include "ui/gdi.h"
+
+namespace ui {
+
+// Class names of the kinds the program draws itself.
+constexpr char kLabelClass[] = "CorvaneLabel";
+constexpr char kTransLabelClass[] = "CorvaneTransLabel";
+constexpr char kShapeBoxClass[] = "CorvaneShapeBox";
+constexpr char kSuperBtnClass[] = "CorvaneSuperBtn";
+constexpr char kHtmlViewerClass[] = "CorvaneHtmlViewer";
+
+// Draws a control of one of our kinds from its stored settings into dc.
+using PaintFn = void (*)(HWND window, HDC dc, const RECT& client, const ControlState& state);
+
+void PaintLabel(HWND window, HDC dc, const RECT& client, const ControlState& state);
+void PaintTransLabel(HWND window, HDC dc, const RECT& client, const ControlState& state);
+void PaintShapeBox(HWND window, HDC dc, const RECT& client, const ControlState& state);
+
+// The procedure of a kind that does nothing but show its stored settings.
+template <PaintFn Paint>
+LRESULT CALLBACK PaintedControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+LRESULT CALLBACK SuperBtnProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK HtmlViewerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Placed in front of the system's button, edit box and progress bar.
+LRESULT CALLBACK SystemControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The state of one of our own windows; at WM_NCCREATE it is taken from the creation data and
+// tied to the window.
+ControlState* OwnControlState(HWND window, UINT message, LPARAM lParam);
+
+// Answers from the stored settings what every control answers alike (its text, the end of its
+// window). True when the message was handled.
+bool HandleCommonMessage(HWND window, ControlState& state, UINT message, WPARAM wParam, LPARAM lParam,
+                         LRESULT& result);
+
+// HandleCommonMessage, and painting with `paint`: WM_PAINT (buffered), WM_PRINTCLIENT, and no
+// separate erasing. True when the message was handled.
+bool HandleOwnControlMessage(HWND window, ControlState& state, UINT message, WPARAM wParam, LPARAM lParam,
+                             PaintFn paint, LRESULT& result);
+
+// The font the control draws with: its own or the system's default GUI font.
+HFONT FontOf(const ControlState& state);
+
+template <PaintFn Paint>
+LRESULT CALLBACK PaintedControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  ControlState* state = OwnControlState(window, message, lParam);
+  LRESULT result = 0;
+  if (state != nullptr && HandleOwnControlMessage(window, *state, message, wParam, lParam, Paint, result)) return result;
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+}  // namespace ui

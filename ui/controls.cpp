@@ -1,0 +1,244 @@
+#include "ui/controls.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "runtime/owned.h"
+#include "ui/control_base.h"
+#include "ui/gdi.h"
+
+namespace ui {
+
+namespace {
+
+HINSTANCE ProgramInstance() { return GetModuleHandleA(nullptr); }
+
+bool RegisterOwnClass(const char* name, WNDPROC procedure) {
+  WNDCLASSA windowClass{};
+  if (GetClassInfoA(ProgramInstance(), name, &windowClass)) return true;
+  windowClass.lpfnWndProc = procedure;
+  windowClass.hInstance = ProgramInstance();
+  windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  windowClass.lpszClassName = name;
+  return RegisterClassA(&windowClass) != 0;
+}
+
+struct KindWindow {
+  const char* className;
+  DWORD style;
+  DWORD exStyle;
+};
+
+KindWindow WindowOfKind(ControlKind kind) {
+  switch (kind) {
+    case ControlKind::Label: return {kLabelClass, 0, 0};
+    case ControlKind::TransLabel: return {kTransLabelClass, 0, 0};
+    case ControlKind::ShapeBox: return {kShapeBoxClass, WS_CLIPCHILDREN, 0};
+    case ControlKind::SuperBtn: return {kSuperBtnClass, 0, 0};
+    case ControlKind::HtmlViewer: return {kHtmlViewerClass, WS_CLIPCHILDREN, 0};
+    case ControlKind::EditBox: return {WC_EDITA, ES_LEFT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
+    case ControlKind::ProcessBar: return {PROGRESS_CLASSA, 0, 0};
+    case ControlKind::Button:
+      return {WC_BUTTONA, BS_PUSHBUTTON | BS_CENTER | BS_VCENTER | BS_MULTILINE, 0};
+    case ControlKind::Window: break;
+  }
+  return {nullptr, 0, 0};
+}
+
+bool IsSystemKind(ControlKind kind) {
+  return kind == ControlKind::EditBox || kind == ControlKind::ProcessBar || kind == ControlKind::Button;
+}
+
+// Puts a system control's text, range and position in line with the stored ones.
+void ApplySystemState(HWND window, ControlState& state) {
+  if (state.kind == ControlKind::ProcessBar) {
+    PBRANGE range{};
+    CallWindowProcA(state.systemProc, window, PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
+    if (range.iLow != state.minimum.load() || range.iHigh != state.maximum.load())
+      CallWindowProcA(state.systemProc, window, PBM_SETRANGE32, state.minimum.load(), state.maximum.load());
+    CallWindowProcA(state.systemProc, window, PBM_SETPOS, ShownPosition(state), 0);
+    return;
+  }
+  if (state.textChanged.exchange(false)) {
+    const rt::OwnedText text(state.text.Copy());
+    CallWindowProcA(state.systemProc, window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  }
+}
+
+}  // namespace
+
+bool RegisterControlClasses() {
+  INITCOMMONCONTROLSEX common{sizeof common, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&common);
+  return RegisterOwnClass(kLabelClass, PaintedControlProc<PaintLabel>) &&
+         RegisterOwnClass(kTransLabelClass, PaintedControlProc<PaintTransLabel>) &&
+         RegisterOwnClass(kShapeBoxClass, PaintedControlProc<PaintShapeBox>) &&
+         RegisterOwnClass(kSuperBtnClass, SuperBtnProc) && RegisterOwnClass(kHtmlViewerClass, HtmlViewerProc);
+}
+
+HWND CreateControlWindow(ControlState& state, HWND parent) {
+  const ControlDef& def = *state.def;
+  const KindWindow kind = WindowOfKind(def.kind);
+  if (kind.className == nullptr) return nullptr;
+  const DWORD style = WS_CHILD | WS_CLIPSIBLINGS | kind.style | (def.tabStop ? WS_TABSTOP : 0) |
+                      (state.disabled.load() ? WS_DISABLED : 0);
+  // The control id doubles as the child window id, so other programs can tell the controls apart.
+  auto* childId = reinterpret_cast<HMENU>(static_cast<UINT_PTR>(def.id));
+  const bool system = IsSystemKind(def.kind);
+  // Made from the stored settings, which start as the form's and may have been written since.
+  state.textChanged.store(false);
+  const rt::OwnedText text(system ? state.text.Copy() : nullptr);
+  HWND window = CreateWindowExA(kind.exStyle, kind.className, text.c_str(), style, state.left.load(), state.top.load(),
+                                state.width.load(), state.height.load(), parent, childId, ProgramInstance(),
+                                system ? nullptr : &state);
+  if (window == nullptr || !system) return window;
+
+  AttachControl(window, state);
+  state.systemProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SystemControlProc)));
+  if (def.kind == ControlKind::ProcessBar) ApplySystemState(window, state);
+  SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(DefaultGuiFont()), FALSE);
+  return window;
+}
+
+void RequestSync(ControlState& state) {
+  HWND window = state.window.load();
+  if (window == nullptr) return;
+  if (GetCurrentThreadId() == state.form->uiThread) {
+    ApplyStoredState(state);
+    return;
+  }
+  if (state.syncPending.exchange(true)) return;
+  if (state.kind == ControlKind::ProcessBar) {
+    PostMessageA(window, PBM_SETPOS, ShownPosition(state), 0);
+    return;
+  }
+  HWND formWindow = state.form->window();
+  if (formWindow != nullptr && !state.form->syncPosted.exchange(true)) PostMessageA(formWindow, kSyncMessage, 0, 0);
+}
+
+void ApplyPendingStates(FormInstance& form) {
+  form.syncPosted.store(false);
+  if (form.windowState().syncPending.load()) ApplyStoredState(form.windowState());
+  for (const auto& state : form.controls()) {
+    if (state->syncPending.load()) ApplyStoredState(*state);
+  }
+}
+
+// Brings the live window's geometry, visibility and enabled state in line with the stored ones.
+static void ApplyCommonState(HWND window, ControlState& state) {
+  RECT live;
+  GetWindowRect(window, &live);
+  if (HWND parent = GetParent(window); parent != nullptr && state.kind != ControlKind::Window)
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&live), 2);
+  const int left = state.left.load(), top = state.top.load();
+  const int width = state.width.load(), height = state.height.load();
+  if (live.left != left || live.top != top || live.right - live.left != width || live.bottom - live.top != height)
+    SetWindowPos(window, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  const bool visible = (GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE) != 0;
+  if (visible != state.visible.load()) ShowWindow(window, state.visible.load() ? SW_SHOWNA : SW_HIDE);
+  const bool enabled = IsWindowEnabled(window) != FALSE;
+  if (enabled == state.disabled.load()) EnableWindow(window, !state.disabled.load());
+}
+
+void ApplyStoredState(ControlState& state) {
+  state.syncPending.store(false);
+  HWND window = state.window.load();
+  if (window == nullptr) return;
+  ApplyCommonState(window, state);
+  if (IsSystemKind(state.kind)) {
+    ApplySystemState(window, state);
+  } else {
+    InvalidateRect(window, nullptr, FALSE);
+  }
+}
+
+int32_t ShownPosition(const ControlState& bar) {
+  const int32_t low = bar.minimum.load();
+  const int32_t high = bar.maximum.load();
+  return std::clamp(bar.position.load(), low, std::max(low, high));
+}
+
+ControlState* OwnControlState(HWND window, UINT message, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* state = static_cast<ControlState*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+    if (state != nullptr) {
+      AttachControl(window, *state);
+      state->font = CreateStoredFont(state->def->font);
+    }
+    return state;
+  }
+  return StateOf(window);
+}
+
+HFONT FontOf(const ControlState& state) { return state.font != nullptr ? state.font : DefaultGuiFont(); }
+
+bool HandleCommonMessage(HWND window, ControlState& state, UINT message, WPARAM wParam, LPARAM lParam,
+                         LRESULT& result) {
+  switch (message) {
+    case WM_GETTEXT:
+      result = static_cast<LRESULT>(state.text.CopyTo(reinterpret_cast<char*>(lParam), wParam));
+      return true;
+    case WM_GETTEXTLENGTH:
+      result = static_cast<LRESULT>(state.text.Length());
+      return true;
+    case WM_SETTEXT:
+      if (state.text.Store(reinterpret_cast<const char*>(lParam))) {
+        state.textChanged.store(true);
+        ApplyStoredState(state);
+      }
+      result = TRUE;
+      return true;
+    case WM_NCDESTROY:
+      DetachControl(window, state);
+      if (state.font != nullptr) DeleteObject(state.font);
+      state.font = nullptr;
+      return false;  // the window's own procedure still sees it
+    default:
+      return false;
+  }
+}
+
+bool HandleOwnControlMessage(HWND window, ControlState& state, UINT message, WPARAM wParam, LPARAM lParam,
+                             PaintFn paint, LRESULT& result) {
+  if (HandleCommonMessage(window, state, message, wParam, lParam, result)) return true;
+  RECT client;
+  switch (message) {
+    case WM_PAINT: {
+      GetClientRect(window, &client);
+      PaintScope scope(window);
+      BufferedDC buffer(scope.dc(), client.right, client.bottom);
+      paint(window, buffer.dc(), client, state);
+      result = 0;
+      return true;
+    }
+    case WM_PRINTCLIENT:
+      GetClientRect(window, &client);
+      paint(window, reinterpret_cast<HDC>(wParam), client, state);
+      result = 0;
+      return true;
+    case WM_ERASEBKGND:  // the paint covers everything
+      result = 1;
+      return true;
+    default:
+      return false;
+  }
+}
+
+LRESULT CALLBACK SystemControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  ControlState* state = StateOf(window);
+  if (state == nullptr) return DefWindowProcA(window, message, wParam, lParam);
+  const WNDPROC systemProc = state->systemProc;
+  if (message == PBM_SETPOS && state->kind == ControlKind::ProcessBar) {
+    // Whatever the message carries, the bar shows the latest stored position.
+    const LRESULT previous = CallWindowProcA(systemProc, window, PBM_GETPOS, 0, 0);
+    ApplyStoredState(*state);
+    return previous;
+  }
+  LRESULT result = 0;
+  if (HandleCommonMessage(window, *state, message, wParam, lParam, result)) return result;
+  return CallWindowProcA(systemProc, window, message, wParam, lParam);
+}
+
+}  // namespace ui

@@ -1,0 +1,17 @@
+// Label: white fill, black text on one line, left-aligned and vertically centred.
+#include "ui/control_base.h"
+
+namespace ui {
+
+void PaintLabel(HWND, HDC dc, const RECT& client, const ControlState& state) {
+  FillSolid(dc, client, state.def->backColor.Resolve());
+  Selection font(dc, FontOf(state));
+  SetTextColor(dc, state.def->foreColor.Resolve());
+  SetBkMode(dc, TRANSPARENT);
+  RECT area = client;
+  state.text.Read([&](const char* text, size_t length) {
+    DrawTextA(dc, text, static_cast<int>(length), &area, DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_NOCLIP);
+  });
+}
+
+}  // namespace ui

@@ -17,6 +17,11 @@ namespace {
   rt::EndingCounter.fetch_add(1);
   ui::DestroyFormWindows();
   rt::RunExitCleanups();
+  if (rt::ThreadWasKilled.load()) {
+    // A thread stopped from outside may hold the loader lock (inside a library load, say),
+    // which unloading libraries and the orderly process exit both need: end without them.
+    TerminateProcess(GetCurrentProcess(), static_cast<UINT>(code));
+  }
   rt::UnloadExternalLibraries();
   if (state.hiddenOwner != nullptr) DestroyWindow(state.hiddenOwner);
   state.hiddenOwner = nullptr;

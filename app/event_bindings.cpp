@@ -1,23 +1,25 @@
-// The updater's event bindings and exit cleanup: which routine of the updater logic handles
-// which event of UpdaterWindow, and what the program entry registers to run at the end.
+// The updater's wiring: which routine of the updater logic handles which event of
+// UpdaterWindow, what the program entry registers to run at the end, and the external
+// functions the download declares.
 #include "app/wiring.h"
+#include "updater/declared_functions.h"
+#include "updater/globals.h"
+#include "updater/handlers.h"
 
 namespace app {
 
 namespace {
 
-// A null handler leaves its event unbound (the updater logic that fills them is not built yet).
 constexpr EventBinding kBindings[] = {
-    {ui::UpdaterForm, ui::UpdaterWindow, 0, nullptr},  // created: OnWindowCreated
-    {ui::UpdaterForm, ui::UpdaterWindow, 2, nullptr},  // about to be destroyed: OnWindowDestroy
-    {ui::UpdaterForm, ui::超级按钮1, 0, nullptr},      // clicked: OnCloseButtonClick
-    {ui::UpdaterForm, ui::按钮2, 0, nullptr},          // clicked: OnUpdateButtonClick
+    {ui::UpdaterForm, ui::UpdaterWindow, 0, updater::OnWindowCreated},  // created
+    {ui::UpdaterForm, ui::UpdaterWindow, 2, updater::OnWindowDestroy},  // about to be destroyed
+    {ui::UpdaterForm, ui::超级按钮1, 0, updater::OnCloseButtonClick},    // clicked
+    {ui::UpdaterForm, ui::按钮2, 0, updater::OnUpdateButtonClick},       // clicked
 };
 
-// The exit cleanups, in the order of registration (FreeGlobals).
-constexpr std::span<const rt::CleanupRoutine> kExitCleanups{};
+constexpr rt::CleanupRoutine kExitCleanups[] = {updater::FreeGlobals};
 
-const ProgramWiring kWiring{kBindings, kExitCleanups};
+const ProgramWiring kWiring{kBindings, kExitCleanups, updater::DeclaredFunctions};
 
 }  // namespace
 

@@ -5,6 +5,8 @@
 
 #include "app/lifecycle.h"
 #include "app/runtime_state.h"
+#include "app/wiring.h"
+#include "runtime/external_functions.h"
 #include "runtime/fatal_error.h"
 #include "runtime/program_path.h"
 #include "runtime/program_state.h"
@@ -79,7 +81,9 @@ void RuntimeInit() {
   TakeProgramPath();
   state.hiddenOwner = CreateHiddenOwner();
   state.mainThread = GetCurrentThreadId();
-  // The external functions are a fixed table bound on first call: nothing is bound here.
+  // The declared external functions are bound on their first call, not here.
+  const std::span<const rt::ExternalFunction> functions = Wiring().externalFunctions;
+  rt::PrepareExternalFunctions(functions.data(), static_cast<int32_t>(functions.size()));
   ui::SetFormHost({FireEvent, OnLastWindowGone});
   LoadFormData();
 }

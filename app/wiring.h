@@ -1,11 +1,12 @@
-// What ties the window to the program's own code: the event bindings of its forms and the exit
-// cleanups that the program entry registers. Every program defines Wiring() once, in a small
+// What ties the window to the program's own code: the event bindings of its forms, the exit
+// cleanups that the program entry registers and the external functions it declares. Every program defines Wiring() once, in a small
 // data file of its own (the updater's is event_bindings.cpp), and is linked with app/main.cpp.
 #pragma once
 
 #include <cstdint>
 #include <span>
 
+#include "runtime/external_functions.h"
 #include "runtime/program_state.h"
 #include "ui/properties.h"
 
@@ -25,6 +26,7 @@ struct EventBinding {
 struct ProgramWiring {
   std::span<const EventBinding> bindings;
   std::span<const rt::CleanupRoutine> exitCleanups;  // registered by the program entry, in order
+  std::span<const rt::ExternalFunction> externalFunctions;  // declared, bound on first call
 };
 
 const ProgramWiring& Wiring();

@@ -6,6 +6,7 @@
 namespace rt {
 
 std::atomic<int32_t> EndingCounter{0};
+std::atomic<bool> ThreadWasKilled{false};
 
 namespace {
 

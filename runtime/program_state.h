@@ -12,6 +12,10 @@ using CleanupRoutine = void (*)();
 // Raised by EndProgram and FatalRuntimeError; while it is 1 or more no event reaches a handler.
 extern std::atomic<int32_t> EndingCounter;
 
+// Set once a thread was stopped from outside (KillThread): it may have left a lock held that
+// the orderly end of the process would wait for.
+extern std::atomic<bool> ThreadWasKilled;
+
 // Appends routine to the exit cleanup list unless it is already there.
 void RegisterExitCleanup(CleanupRoutine routine);
 

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "runtime/command.h"
+#include "runtime/program_state.h"
 
 namespace rt {
 
@@ -72,7 +73,9 @@ void ArmExitDeadline(ArgRecord* result, int32_t argc, const ArgRecord* args) {
 void KillThread(ArgRecord* result, int32_t argc, const ArgRecord* args) {
   auto thread = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(ArgAt(argc, args, 0).low));
   if (thread == nullptr) return;
-  SetBool(result, TerminateThread(thread, 0xFFFFFFFFu) != 0);
+  const bool killed = TerminateThread(thread, 0xFFFFFFFFu) != 0;
+  if (killed) ThreadWasKilled.store(true);
+  SetBool(result, killed);
 }
 
 }  // namespace rt

@@ -10,7 +10,7 @@ constexpr app::EventBinding kBindings[] = {
     {ui::UpdaterForm, 0x16019999, 0, Nothing},
 };
 
-const app::ProgramWiring kWiring{kBindings, {}};
+const app::ProgramWiring kWiring{kBindings, {}, {}};
 
 }  // namespace
 

@@ -92,7 +92,7 @@ constexpr app::EventBinding kBindings[] = {
 // Registered twice: the entry must keep one.
 constexpr rt::CleanupRoutine kCleanups[] = {Cleanup, Cleanup};
 
-const app::ProgramWiring kWiring{kBindings, kCleanups};
+const app::ProgramWiring kWiring{kBindings, kCleanups, {}};
 
 }  // namespace
 

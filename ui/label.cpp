@@ -10,6 +10,9 @@ void PaintLabel(HWND, HDC dc, const RECT& client, const ControlState& state) {
   SetBkMode(dc, TRANSPARENT);
   RECT area = client;
   state.text.Read([&](const char* text, size_t length) {
+    // The statistics texts end in a line break, which one line has no use for: drawn, it
+    // would show as boxes in some fonts.
+    while (length > 0 && (text[length - 1] == '\r' || text[length - 1] == '\n')) --length;
     DrawTextA(dc, text, static_cast<int>(length), &area, DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_NOCLIP);
   });
 }

@@ -1,9 +1,33 @@
 #include "tests/driver/test_files.h"
 
 #include <windows.h>
-#include <shellapi.h>
 
 namespace driver {
+
+namespace {
+
+// Removes a directory with everything in it, read-only files included.
+void RemoveTree(const std::string& directory) {
+  WIN32_FIND_DATAA entry;
+  HANDLE search = FindFirstFileA((directory + "\\*").c_str(), &entry);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::string name = entry.cFileName;
+      if (name == "." || name == "..") continue;
+      const std::string path = directory + "\\" + name;
+      if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(path);
+      } else {
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(path.c_str());
+      }
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+  }
+  RemoveDirectoryA(directory.c_str());
+}
+
+}  // namespace
 
 TempDirectory::TempDirectory(const std::string& prefix) {
   char base[MAX_PATH];
@@ -16,16 +40,7 @@ TempDirectory::TempDirectory(const std::string& prefix) {
   }
 }
 
-TempDirectory::~TempDirectory() {
-  // SHFileOperation wants a double NUL at the end of the list of paths.
-  std::string from = path_;
-  from.push_back('\0');
-  SHFILEOPSTRUCTA operation{};
-  operation.wFunc = FO_DELETE;
-  operation.pFrom = from.c_str();
-  operation.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
-  SHFileOperationA(&operation);
-}
+TempDirectory::~TempDirectory() { RemoveTree(path_); }
 
 bool WriteWholeFile(const std::string& path, const std::string& bytes) {
   HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -2,10 +2,12 @@
 // and the files the programs leave behind.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "tests/driver/driver.h"
+#include "tests/driver/test_files.h"
 
 namespace e2e {
 
@@ -13,20 +15,14 @@ namespace e2e {
 // loaded machine. Tests wait on conditions, so a deadline only matters when something is wrong.
 constexpr DWORD kDeadlineMs = 20000;
 
-// The directory that holds the build's programs (the running test's own directory).
-std::string ProgramDirectory();
-
 // A new, empty directory of the test's own under the temporary directory; removed with its
 // contents at the end of the test.
 class RunDirectory {
  public:
-  RunDirectory();
-  ~RunDirectory();
-  RunDirectory(const RunDirectory&) = delete;
-  RunDirectory& operator=(const RunDirectory&) = delete;
+  explicit RunDirectory(const std::string& prefix = "corvane-e2e") : directory_(prefix) {}
 
-  const std::string& path() const { return path_; }
-  std::string File(const std::string& name) const { return path_ + "\\" + name; }
+  const std::string& path() const { return directory_.path(); }
+  std::string File(const std::string& name) const { return directory_ / name; }
 
   // Copies a program of the build into the directory (under another name when given).
   bool Install(const std::string& program, const std::string& asName = "");
@@ -34,11 +30,17 @@ class RunDirectory {
   driver::Process Start(const std::string& program, const std::string& arguments = "") const;
 
   bool Exists(const std::string& name) const;
+  // Writes a file of the directory with exactly these bytes.
+  bool Write(const std::string& name, const std::string& bytes) const;
+  // The file's bytes, or empty when there is none.
+  std::optional<std::string> Read(const std::string& name) const;
   // The file's lines without line ends; empty when there is no file.
   std::vector<std::string> ReadLines(const std::string& name) const;
+  // The names of the files in the directory, sorted.
+  std::vector<std::string> Files() const;
 
  private:
-  std::string path_;
+  driver::TempDirectory directory_;
 };
 
 }  // namespace e2e

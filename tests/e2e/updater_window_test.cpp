@@ -16,7 +16,11 @@ using e2e::kDeadlineMs;
 
 class UpdaterWindow : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(run_.Install("CorvaneUpdater.exe")); }
+  // With an update announced the window stays open, waiting for the button.
+  void SetUp() override {
+    ASSERT_TRUE(run_.Install("CorvaneUpdater.exe"));
+    ASSERT_TRUE(run_.Write("gx.ini", "[gx]\r\ngx=1\r\nxz=http://127.0.0.1:9/Corvane.exe\r\n"));
+  }
 
   HWND Start(const std::string& program = "CorvaneUpdater.exe", const std::string& arguments = "") {
     process_ = run_.Start(program, arguments);
@@ -41,7 +45,7 @@ struct ExpectedControl {
 // The controls at their absolute positions, with their initial texts.
 const ExpectedControl kLayout[] = {
     {ui::标签5, "CorvaneTransLabel", {67, 124, 339, 140}, true, "下载进度："},
-    {ui::标签1, "CorvaneLabel", {354, 178, 458, 194}, true, "本地版本号:V2.72"},
+    {ui::标签1, "CorvaneLabel", {354, 178, 458, 194}, true, "本地版本号:"},  // no zqd.ini
     {ui::标签6, "CorvaneLabel", {356, 238, 469, 254}, true, "文件大小:0KB"},
     {ui::标签7, "CorvaneLabel", {356, 258, 469, 274}, true, "已下载:0KB"},
     {ui::标签8, "CorvaneLabel", {356, 278, 469, 294}, true, "所用时间:0秒"},

@@ -1,0 +1,150 @@
+// Every way out in every state of the update: "×", Esc and a close request from outside,
+// before the click, during the download (also one that never ends) and after the install.
+// Each ends with exit code 0 in bounded time, and the application's executable is old unless
+// the install had finished, when it is new.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdio>
+#include <random>
+#include <string>
+
+#include "tests/e2e/update_support.h"
+#include "ui/properties.h"
+
+namespace {
+
+using e2e::Delivery;
+using e2e::kDeadlineMs;
+using e2e::UpdateRun;
+
+enum class Way { CloseButton, Escape, CloseRequest };
+enum class Moment { BeforeClick, Downloading, Stalled, Installed };
+
+const char* Name(Way way) {
+  switch (way) {
+    case Way::CloseButton: return "close button";
+    case Way::Escape: return "Esc";
+    default: return "close request";
+  }
+}
+
+const char* Name(Moment moment) {
+  switch (moment) {
+    case Moment::BeforeClick: return "before the click";
+    case Moment::Downloading: return "while downloading";
+    case Moment::Stalled: return "while the server stalls";
+    default: return "after the install";
+  }
+}
+
+void Leave(UpdateRun& update, Way way) {
+  switch (way) {
+    case Way::CloseButton: driver::Click(update.Control(ui::超级按钮1)); break;
+    case Way::Escape: driver::PressEscape(update.window()); break;
+    case Way::CloseRequest: driver::RequestClose(update.window()); break;
+  }
+}
+
+// Leaves, and gives the exit code and how long the updater took to end.
+std::optional<DWORD> LeaveAndTime(UpdateRun& update, Way way, DWORD& elapsedMs) {
+  const DWORD start = GetTickCount();
+  Leave(update, way);
+  const std::optional<DWORD> code = update.updater().WaitForExit(kDeadlineMs);
+  elapsedMs = GetTickCount() - start;
+  return code;
+}
+
+bool DownloadHasBegun(const UpdateRun& update) { return update.Text(ui::标签7) != "已下载:0KB"; }
+
+class ExitPaths : public ::testing::TestWithParam<std::tuple<Moment, Way>> {};
+
+TEST_P(ExitPaths, EndWithZeroAndKeepTheApplicationWhole) {
+  const auto [moment, way] = GetParam();
+  Delivery delivery;
+  if (moment == Moment::Downloading) delivery.dripDelayMs = 20;
+  if (moment == Moment::Stalled) delivery.stall = true;
+  UpdateRun update(delivery);
+  update.Prepare();
+  ASSERT_NE(update.StartUpdater(), nullptr);
+  if (moment != Moment::BeforeClick) {
+    update.ClickButton();
+    if (moment == Moment::Installed) {
+      ASSERT_TRUE(update.WaitUntilInstalled());
+    } else {
+      ASSERT_TRUE(driver::WaitUntil(kDeadlineMs, [&] { return DownloadHasBegun(update); }));
+    }
+  }
+  DWORD elapsedMs = 0;
+  EXPECT_EQ(LeaveAndTime(update, way, elapsedMs), 0u);
+  std::printf("[ figure   ] %s %s: ended in %lu ms\n", Name(way), Name(moment), static_cast<unsigned long>(elapsedMs));
+  EXPECT_LT(elapsedMs, 5000u) << "generous: the exit itself takes well under a second";
+
+  EXPECT_EQ(update.ApplicationState(), moment == Moment::Installed ? "new" : "old");
+  EXPECT_FALSE(update.run().Exists("gx.ini"));
+  if (moment == Moment::BeforeClick || moment == Moment::Installed) {
+    EXPECT_FALSE(update.run().Exists("更新文件.tmp"));
+  }
+  EXPECT_TRUE(update.run().Exists("zqd.ini"));
+}
+
+INSTANTIATE_TEST_SUITE_P(AllWaysInAllMoments, ExitPaths,
+                         ::testing::Combine(::testing::Values(Moment::BeforeClick, Moment::Downloading,
+                                                              Moment::Stalled, Moment::Installed),
+                                            ::testing::Values(Way::CloseButton, Way::Escape, Way::CloseRequest)));
+
+// Closing at a random moment between the click and the end of the install, many times over:
+// never a hang, never an executable that is not exactly the old or the new one.
+TEST(ExitAtRandom, NeverHangsAndNeverLosesTheApplication) {
+  const int runs = 50;
+  // How long a whole update takes here, so that the moments cover the download and the install.
+  DWORD wholeMs = 0;
+  {
+    UpdateRun update;
+    update.Prepare();
+    update.StartApplication();
+    ASSERT_NE(update.StartUpdater(), nullptr);
+    const DWORD start = GetTickCount();
+    update.ClickButton();
+    ASSERT_TRUE(update.WaitUntilInstalled());
+    wholeMs = GetTickCount() - start;
+  }
+  std::printf("[ figure   ] a whole update takes %lu ms\n", static_cast<unsigned long>(wholeMs));
+  std::mt19937 random(20261208);
+  int endedWithZero = 0, installed = 0, kept = 0, broken = 0;
+  DWORD worstMs = 0;
+  for (int i = 0; i < runs; ++i) {
+    UpdateRun update;
+    update.Prepare();
+    if (i % 2 == 0) update.StartApplication();  // stopping it is part of the install
+    if (update.StartUpdater() == nullptr) {
+      ADD_FAILURE() << "run " << i << ": no window";
+      continue;
+    }
+    const Way way = static_cast<Way>(random() % 3);
+    const DWORD delayMs = random() % (wholeMs + 1);
+    update.ClickButton();
+    Sleep(delayMs);  // the random moment itself
+    DWORD elapsedMs = 0;
+    const std::optional<DWORD> code = LeaveAndTime(update, way, elapsedMs);
+    worstMs = std::max(worstMs, elapsedMs);
+    if (code == 0u) ++endedWithZero;
+    const std::string state = update.ApplicationState();
+    if (state == "new") {
+      ++installed;
+    } else if (state == "old") {
+      ++kept;
+    } else {
+      ++broken;
+      ADD_FAILURE() << "run " << i << " (" << Name(way) << " after " << delayMs << " ms): Corvane.exe is " << state;
+    }
+    EXPECT_EQ(code, 0u) << "run " << i << " (" << Name(way) << " after " << delayMs << " ms)";
+  }
+  std::printf("[ figure   ] %d runs: %d ended with 0, worst exit %lu ms, %d installed, %d kept, %d broken\n", runs,
+              endedWithZero, static_cast<unsigned long>(worstMs), installed, kept, broken);
+  EXPECT_EQ(endedWithZero, runs);
+  EXPECT_EQ(broken, 0);
+}
+
+}  // namespace

@@ -1,0 +1,91 @@
+#include "tests/e2e/update_support.h"
+
+#include "ui/properties.h"
+
+namespace e2e {
+
+namespace {
+
+std::string ReadProgram(const char* name) {
+  return driver::ReadWholeFile(driver::ProgramDirectory() + "\\" + name).value_or("");
+}
+
+testsrv::Response Answer(const Delivery& delivery) {
+  if (delivery.status != 200) return testsrv::Status(delivery.status, "Error", "<html>no such file</html>");
+  testsrv::Response answer = testsrv::Ok(delivery.empty ? std::string() : NewApplication());
+  if (delivery.dripDelayMs > 0) {
+    answer.dripPiece = 10240;
+    answer.dripDelayMs = delivery.dripDelayMs;
+  }
+  if (delivery.stall) {
+    answer.ending = testsrv::Ending::Stall;
+    answer.endAfter = 20480;
+  }
+  return answer;
+}
+
+}  // namespace
+
+const std::string& OldApplication() {
+  static const std::string bytes = ReadProgram("demo_app_old.exe");
+  return bytes;
+}
+
+const std::string& NewApplication() {
+  static const std::string bytes = ReadProgram("demo_app_new.exe");
+  return bytes;
+}
+
+UpdateRun::UpdateRun(const Delivery& delivery, const std::string& directoryPrefix)
+    : run_(directoryPrefix), server_(Answer(delivery)) {}
+
+UpdateRun::~UpdateRun() {
+  updater_.Kill();
+  for (driver::Process& application : applications_) application.Kill();
+}
+
+void UpdateRun::Prepare(const std::string& sha256) {
+  std::string handOff = "[gx]\r\ngx=1\r\nxz=" + server_.Url("/Corvane.exe") + "\r\n";
+  if (!sha256.empty()) handOff += "sha256=" + sha256 + "\r\n";
+  run_.Write("gx.ini", handOff);
+  run_.Write("zqd.ini", "[Soft_Config]\r\nbanben=V1.0\r\n");
+  run_.Write("Corvane.exe", OldApplication());
+  run_.Install("CorvaneUpdater.exe");
+}
+
+driver::Process& UpdateRun::StartApplication() {
+  applications_.push_back(run_.Start("Corvane.exe"));
+  driver::FindWindowByTitle("Corvane 1.0", applications_.back().id(), kDeadlineMs);
+  return applications_.back();
+}
+
+HWND UpdateRun::StartUpdater() {
+  updater_ = run_.Start("CorvaneUpdater.exe");
+  window_ = driver::FindUpdaterWindow(updater_.id(), kDeadlineMs);
+  return window_;
+}
+
+HWND UpdateRun::Control(uint32_t id) const {
+  const auto control = driver::FindControl(window_, id);
+  return control ? control->window : nullptr;
+}
+
+std::string UpdateRun::Text(uint32_t id) const { return driver::ReadText(Control(id)); }
+
+void UpdateRun::ClickButton() { driver::Click(Control(ui::按钮2)); }
+
+bool UpdateRun::WaitUntilInstalled(DWORD timeoutMs) {
+  HWND button = Control(ui::按钮2);
+  return driver::WaitForText(button, "启动软件", timeoutMs) &&
+         driver::WaitUntil(timeoutMs, [&] { return IsWindowEnabled(button) != 0; });
+}
+
+std::string UpdateRun::ApplicationState() const {
+  const std::optional<std::string> bytes = run_.Read("Corvane.exe");
+  if (!bytes) return "missing";
+  if (*bytes == OldApplication()) return "old";
+  if (*bytes == NewApplication()) return "new";
+  return "other (" + std::to_string(bytes->size()) + " bytes)";
+}
+
+}  // namespace e2e

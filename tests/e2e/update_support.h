@@ -1,0 +1,61 @@
+// A run directory set up for a whole update: the old application installed (and maybe
+// running), a hand-off file that announces the new one, and a server that delivers it.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "tests/e2e/e2e_support.h"
+#include "tests/servers/fault_server.h"
+
+namespace e2e {
+
+// The two builds of the demo application.
+const std::string& OldApplication();
+const std::string& NewApplication();
+
+// What the server's answer for the new application looks like.
+struct Delivery {
+  uint32_t dripDelayMs = 0;  // > 0: 10240 bytes per pause of this length
+  int status = 200;          // anything else: an error page
+  bool empty = false;        // a 200 answer without a body
+  bool stall = false;        // stops sending after the first 20480 bytes, for ever
+};
+
+class UpdateRun {
+ public:
+  explicit UpdateRun(const Delivery& delivery = {}, const std::string& directoryPrefix = "corvane-update");
+  ~UpdateRun();
+
+  RunDirectory& run() { return run_; }
+  testsrv::FaultServer& server() { return server_; }
+
+  // Writes gx.ini (with the SHA-256 line when given) and zqd.ini, installs the old
+  // application as Corvane.exe.
+  void Prepare(const std::string& sha256 = "");
+  // Starts the installed Corvane.exe; the process is ended by the destructor if still there.
+  driver::Process& StartApplication();
+  // Starts the updater and waits for its window.
+  HWND StartUpdater();
+  // Clicks 按钮2.
+  void ClickButton();
+  // Waits until the update is ready to launch (button "启动软件" enabled).
+  bool WaitUntilInstalled(DWORD timeoutMs = kDeadlineMs);
+
+  HWND window() const { return window_; }
+  HWND Control(uint32_t id) const;
+  std::string Text(uint32_t id) const;
+  driver::Process& updater() { return updater_; }
+
+  // Corvane.exe is exactly the old or exactly the new build ("old", "new", or what it is).
+  std::string ApplicationState() const;
+
+ private:
+  RunDirectory run_;
+  testsrv::FaultServer server_;
+  driver::Process updater_;
+  std::vector<driver::Process> applications_;
+  HWND window_ = nullptr;
+};
+
+}  // namespace e2e

@@ -1,0 +1,152 @@
+// The whole update with the real CorvaneUpdater.exe: the button, the download from a server
+// on loopback, stopping the running application, the install, the relaunch, and the failures
+// on the way, each leaving the application's executable old or new, never anything else.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+
+#include "runtime/args.h"
+#include "runtime/file_hash.h"
+#include "tests/e2e/update_support.h"
+#include "ui/properties.h"
+
+namespace {
+
+using e2e::Delivery;
+using e2e::kDeadlineMs;
+using e2e::UpdateRun;
+
+std::string NewApplicationSha256() {
+  const std::string path = driver::ProgramDirectory() + "\\demo_app_new.exe";
+  return rt::CallText(rt::FileSha256, rt::TextArg(path.c_str())).c_str();
+}
+
+// The message box the updater shows next, answered; its text.
+std::string AnswerMessage(UpdateRun& update) {
+  const auto box = driver::WaitForMessageBox(update.updater().id(), kDeadlineMs);
+  if (!box) return "<no message>";
+  driver::PressOk(box->window);
+  return box->text;
+}
+
+TEST(Update, StopsTheRunningApplicationInstallsTheNewOneAndStartsIt) {
+  UpdateRun update;
+  update.Prepare();
+  driver::Process& running = update.StartApplication();
+  ASSERT_NE(update.StartUpdater(), nullptr);
+  update.ClickButton();
+  ASSERT_TRUE(update.WaitUntilInstalled());
+
+  EXPECT_TRUE(running.WaitForExit(kDeadlineMs).has_value()) << "the old application still runs";
+  EXPECT_EQ(update.ApplicationState(), "new");
+  EXPECT_FALSE(update.run().Exists("更新文件.tmp"));
+  EXPECT_EQ(driver::ReadProgressPosition(update.Control(ui::进度条1)), 10000);
+  EXPECT_EQ(update.Text(ui::标签5), "下载完成！");
+  EXPECT_EQ(update.Text(ui::标签7), "已下载:3300.46KB\r\n");
+
+  update.ClickButton();  // "启动软件"
+  EXPECT_EQ(update.updater().WaitForExit(kDeadlineMs), 0u);
+  HWND started = driver::FindWindowByTitle("Corvane 2.0", 0, kDeadlineMs);
+  EXPECT_NE(started, nullptr) << "the new version did not start";
+  if (started != nullptr) PostMessageA(started, WM_CLOSE, 0, 0);
+}
+
+TEST(Update, ARunDirectoryWithABlankLaunchesTheRightProgram) {
+  // Unquoted, ".../corvane update-N/Corvane.exe" would start ".../corvane.exe" first.
+  UpdateRun update({}, "corvane update");
+  const std::string decoy = update.run().path().substr(0, update.run().path().find("corvane update")) + "corvane.exe";
+  ASSERT_TRUE(driver::WriteWholeFile(decoy, e2e::OldApplication()));
+  update.Prepare();
+  ASSERT_NE(update.StartUpdater(), nullptr);
+  update.ClickButton();
+  ASSERT_TRUE(update.WaitUntilInstalled());
+  EXPECT_EQ(update.ApplicationState(), "new");
+  update.ClickButton();
+  EXPECT_EQ(update.updater().WaitForExit(kDeadlineMs), 0u);
+  HWND started = driver::FindWindowByTitle("Corvane 2.0", 0, kDeadlineMs);
+  EXPECT_NE(started, nullptr);
+  if (started != nullptr) PostMessageA(started, WM_CLOSE, 0, 0);
+  HWND decoyWindow = driver::FindWindowByTitle("Corvane 1.0", 0, 500);
+  EXPECT_EQ(decoyWindow, nullptr) << "the program beside the run directory was started";
+  if (decoyWindow != nullptr) PostMessageA(decoyWindow, WM_CLOSE, 0, 0);
+  driver::WaitUntil(kDeadlineMs, [&] { return DeleteFileA(decoy.c_str()) != 0; });
+}
+
+TEST(Update, AnAnnouncedChecksumThatMatchesInstalls) {
+  UpdateRun update;
+  std::string sha256 = NewApplicationSha256();
+  for (char& c : sha256) c = static_cast<char>(toupper(c));  // either case is accepted
+  update.Prepare(sha256);
+  ASSERT_NE(update.StartUpdater(), nullptr);
+  update.ClickButton();
+  ASSERT_TRUE(update.WaitUntilInstalled());
+  EXPECT_EQ(update.ApplicationState(), "new");
+}
+
+TEST(Update, AChecksumThatDoesNotMatchInstallsNothing) {
+  UpdateRun update;
+  update.Prepare(std::string(64, '0'));
+  driver::Process& running = update.StartApplication();
+  ASSERT_NE(update.StartUpdater(), nullptr);
+  update.ClickButton();
+  EXPECT_EQ(AnswerMessage(update), "下载的文件校验失败，更新失败！");
+  EXPECT_EQ(update.ApplicationState(), "old");
+  EXPECT_FALSE(running.WaitForExit(0).has_value()) << "the application was stopped";
+  EXPECT_EQ(update.Text(ui::按钮2), "正在更新");
+  EXPECT_NE(update.Text(ui::标签5), "下载完成！");
+}
+
+TEST(Update, AFailedDownloadLeavesTheApplicationAlone) {
+  UpdateRun update(Delivery{.status = 404});
+  update.Prepare();
+  driver::Process& running = update.StartApplication();
+  ASSERT_NE(update.StartUpdater(), nullptr);
+  update.ClickButton();
+  EXPECT_EQ(AnswerMessage(update), "不能打开该URL!");
+  EXPECT_EQ(update.ApplicationState(), "old");
+  EXPECT_FALSE(running.WaitForExit(0).has_value());
+  EXPECT_EQ(update.Text(ui::按钮2), "正在更新");
+  EXPECT_FALSE(IsWindowEnabled(update.Control(ui::按钮2)));
+}
+
+TEST(Update, AnEmptyDownloadIsNotInstalled) {
+  UpdateRun update(Delivery{.empty = true});
+  update.Prepare();
+  ASSERT_NE(update.StartUpdater(), nullptr);
+  update.ClickButton();
+  EXPECT_EQ(AnswerMessage(update), "下载的文件是空的，更新失败！");
+  EXPECT_EQ(update.ApplicationState(), "old");
+}
+
+TEST(Update, EveryRunningInstanceIsStopped) {
+  UpdateRun update;
+  update.Prepare();
+  driver::Process& first = update.StartApplication();
+  driver::Process& second = update.StartApplication();
+  ASSERT_NE(update.StartUpdater(), nullptr);
+  update.ClickButton();
+  ASSERT_TRUE(update.WaitUntilInstalled());
+  EXPECT_TRUE(first.WaitForExit(kDeadlineMs).has_value());
+  EXPECT_TRUE(second.WaitForExit(kDeadlineMs).has_value());
+  EXPECT_EQ(update.ApplicationState(), "new");
+}
+
+TEST(Update, AnExecutableThatCannotBeReplacedIsKept) {
+  UpdateRun update;
+  update.Prepare();
+  // Held open by another program, without leave to delete or replace it.
+  HANDLE held = CreateFileA(update.run().File("Corvane.exe").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  ASSERT_NE(update.StartUpdater(), nullptr);
+  update.ClickButton();
+  EXPECT_EQ(AnswerMessage(update), "更新失败，请关闭主程序后重试！");
+  CloseHandle(held);
+  EXPECT_EQ(update.ApplicationState(), "old");
+  EXPECT_NE(update.Text(ui::标签5), "下载完成！");
+  EXPECT_EQ(update.Text(ui::按钮2), "正在更新");
+}
+
+}  // namespace

@@ -175,25 +175,17 @@ void Release(HWND window) {
   }
 }
 
-BOOL CALLBACK ExamineChild(HWND child, LPARAM) {
-  Examine(child);
+// Calls Visit for a top-level window and every window inside it.
+template <void (*Visit)(HWND)>
+BOOL CALLBACK VisitChild(HWND child, LPARAM) {
+  Visit(child);
   return TRUE;
 }
 
-BOOL CALLBACK ExamineTopLevel(HWND window, LPARAM) {
-  Examine(window);
-  EnumChildWindows(window, ExamineChild, 0);
-  return TRUE;
-}
-
-BOOL CALLBACK ReleaseChild(HWND child, LPARAM) {
-  Release(child);
-  return TRUE;
-}
-
-BOOL CALLBACK ReleaseTopLevel(HWND window, LPARAM) {
-  Release(window);
-  EnumChildWindows(window, ReleaseChild, 0);
+template <void (*Visit)(HWND)>
+BOOL CALLBACK VisitTree(HWND window, LPARAM) {
+  Visit(window);
+  EnumChildWindows(window, VisitChild<Visit>, 0);
   return TRUE;
 }
 
@@ -207,7 +199,7 @@ LRESULT CALLBACK CreationHook(int code, WPARAM wParam, LPARAM lParam) {
 
 // Removes the look from the thread's windows and the hook; the hook removal's result, or 0.
 int32_t RemoveLook() {
-  if (g_xp.thread != 0) EnumThreadWindows(g_xp.thread, ReleaseTopLevel, 0);
+  if (g_xp.thread != 0) EnumThreadWindows(g_xp.thread, VisitTree<Release>, 0);
   int32_t removed = 0;
   if (g_xp.hook != nullptr) removed = UnhookWindowsHookEx(g_xp.hook) ? 1 : 0;
   g_xp.hook = nullptr;
@@ -236,7 +228,7 @@ void ApplyXpStyle(ArgRecord* result, int32_t argc, const ArgRecord* args) {
   RemoveLook();
   g_xp.scheme = scheme;
   g_xp.thread = GetCurrentThreadId();
-  EnumThreadWindows(g_xp.thread, ExamineTopLevel, 0);
+  EnumThreadWindows(g_xp.thread, VisitTree<Examine>, 0);
   g_xp.hook = SetWindowsHookExA(WH_CALLWNDPROC, CreationHook, nullptr, g_xp.thread);
   SetInt(result, 1);
 }

@@ -21,6 +21,10 @@ void ReplaceFileWith(ArgRecord* result, int32_t argc, const ArgRecord* args);
 // (path or pattern) -> Bool: true when anything matches, directories and wildcards included.
 void FileExists(ArgRecord* result, int32_t argc, const ArgRecord* args);
 
+// (path) -> Bool: the file is a Windows executable whose headers and sections all lie within
+// it, as far as its headers tell (a download cut short is not).
+void IsCompleteExecutable(ArgRecord* result, int32_t argc, const ArgRecord* args);
+
 // (path) -> Int: the file's size in bytes (saturated at 2^31 - 1), or -1 when it cannot be read.
 void FileSize(ArgRecord* result, int32_t argc, const ArgRecord* args);
 

@@ -15,6 +15,7 @@ namespace {
 
 constexpr char kApplicationName[] = "Corvane.exe";
 constexpr char kEmptyDownload[] = "下载的文件是空的，更新失败！";
+constexpr char kIncompleteProgram[] = "下载的文件不是完整的程序，更新失败！";
 constexpr char kChecksumMismatch[] = "下载的文件校验失败，更新失败！";
 constexpr char kCannotReplace[] = "更新失败，请关闭主程序后重试！";
 
@@ -53,6 +54,12 @@ void StopRunningApplication() {
 bool DownloadIsAcceptable(const char* temporaryPath) {
   if (rt::CallInt(rt::FileSize, rt::TextArg(temporaryPath)) <= 0) {
     Tell(kEmptyDownload);
+    return false;
+  }
+  // A body cut short or one that is no program at all (an error page sent as 200, say) would
+  // leave an application that cannot start.
+  if (!rt::CallBool(rt::IsCompleteExecutable, rt::TextArg(temporaryPath))) {
+    Tell(kIncompleteProgram);
     return false;
   }
   if (ExpectedSha256.empty()) return true;

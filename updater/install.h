@@ -3,8 +3,8 @@
 
 namespace updater {
 
-// Whether the download may be installed: not empty, and of the announced SHA-256 when one was
-// announced. Tells the user when not.
+// Whether the download may be installed: not empty, a complete Windows executable, and of the
+// announced SHA-256 when one was announced. Tells the user when not.
 bool DownloadIsAcceptable(const char* temporaryPath);
 
 // Stops every running instance of the application and moves the download over the

@@ -11,6 +11,7 @@ std::string ReadProgram(const char* name) {
 }
 
 testsrv::Response Answer(const Delivery& delivery) {
+  if (delivery.answer) return *delivery.answer;
   if (delivery.status != 200) return testsrv::Status(delivery.status, "Error", "<html>no such file</html>");
   testsrv::Response answer = testsrv::Ok(delivery.empty ? std::string() : NewApplication());
   if (delivery.dripDelayMs > 0) {
@@ -37,7 +38,7 @@ const std::string& NewApplication() {
 }
 
 UpdateRun::UpdateRun(const Delivery& delivery, const std::string& directoryPrefix)
-    : run_(directoryPrefix), server_(Answer(delivery)) {}
+    : run_(directoryPrefix), server_(Answer(delivery)), url_(delivery.url) {}
 
 UpdateRun::~UpdateRun() {
   updater_.Kill();
@@ -45,7 +46,8 @@ UpdateRun::~UpdateRun() {
 }
 
 void UpdateRun::Prepare(const std::string& sha256) {
-  std::string handOff = "[gx]\r\ngx=1\r\nxz=" + server_.Url("/Corvane.exe") + "\r\n";
+  const std::string url = url_.empty() ? server_.Url("/Corvane.exe") : url_;
+  std::string handOff = "[gx]\r\ngx=1\r\nxz=" + url + "\r\n";
   if (!sha256.empty()) handOff += "sha256=" + sha256 + "\r\n";
   run_.Write("gx.ini", handOff);
   run_.Write("zqd.ini", "[Soft_Config]\r\nbanben=V1.0\r\n");
@@ -78,6 +80,24 @@ bool UpdateRun::WaitUntilInstalled(DWORD timeoutMs) {
   HWND button = Control(ui::按钮2);
   return driver::WaitForText(button, "启动软件", timeoutMs) &&
          driver::WaitUntil(timeoutMs, [&] { return IsWindowEnabled(button) != 0; });
+}
+
+std::string UpdateRun::WaitForOutcome(DWORD timeoutMs) {
+  HWND button = Control(ui::按钮2);
+  std::string outcome = "<nothing>";
+  driver::WaitUntil(timeoutMs, [&] {
+    if (const auto box = driver::WaitForMessageBox(updater_.id(), 0)) {
+      outcome = box->text;
+      driver::PressOk(box->window);
+      return true;
+    }
+    if (driver::ReadText(button) == "启动软件") {
+      outcome = "";
+      return true;
+    }
+    return false;
+  });
+  return outcome;
 }
 
 std::string UpdateRun::ApplicationState() const {

@@ -20,6 +20,8 @@ struct Delivery {
   int status = 200;          // anything else: an error page
   bool empty = false;        // a 200 answer without a body
   bool stall = false;        // stops sending after the first 20480 bytes, for ever
+  std::optional<testsrv::Response> answer;  // this answer instead of any of the above
+  std::string url;                          // this address instead of the server's
 };
 
 class UpdateRun {
@@ -41,6 +43,9 @@ class UpdateRun {
   void ClickButton();
   // Waits until the update is ready to launch (button "启动软件" enabled).
   bool WaitUntilInstalled(DWORD timeoutMs = kDeadlineMs);
+  // Waits until the update is installed or the updater shows a message, which is answered:
+  // the message's text, or "" when it installed, or "<nothing>" at the deadline.
+  std::string WaitForOutcome(DWORD timeoutMs = kDeadlineMs);
 
   HWND window() const { return window_; }
   HWND Control(uint32_t id) const;
@@ -53,6 +58,7 @@ class UpdateRun {
  private:
   RunDirectory run_;
   testsrv::FaultServer server_;
+  std::string url_;
   driver::Process updater_;
   std::vector<driver::Process> applications_;
   HWND window_ = nullptr;

@@ -28,8 +28,12 @@ void RenameFile(ArgRecord* result, int32_t argc, const ArgRecord* args) {
 }
 
 void ReplaceFileWith(ArgRecord* result, int32_t argc, const ArgRecord* args) {
-  SetBool(result, MoveFileExA(TextOf(ArgAt(argc, args, 0)), TextOf(ArgAt(argc, args, 1)),
-                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0);
+  const char* target = TextOf(ArgAt(argc, args, 1));
+  // Windows refuses to replace a read-only file; some systems that provide the call do not,
+  // so the refusal is made here, the same everywhere.
+  const DWORD attributes = GetFileAttributesA(target);
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) return;
+  SetBool(result, MoveFileExA(TextOf(ArgAt(argc, args, 0)), target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0);
 }
 
 void FileExists(ArgRecord* result, int32_t argc, const ArgRecord* args) {

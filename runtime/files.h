@@ -15,7 +15,8 @@ void RemoveFile(ArgRecord* result, int32_t argc, const ArgRecord* args);
 void RenameFile(ArgRecord* result, int32_t argc, const ArgRecord* args);
 
 // (old path, new path) -> Bool: moves the file over an existing one in a single step, so that
-// at every moment the new path names either the old or the complete new file.
+// at every moment the new path names either the old or the complete new file. A read-only
+// file at the new path is not replaced.
 void ReplaceFileWith(ArgRecord* result, int32_t argc, const ArgRecord* args);
 
 // (path or pattern) -> Bool: true when anything matches, directories and wildcards included.

@@ -29,12 +29,13 @@ void RemoveTree(const std::string& directory) {
 
 }  // namespace
 
-TempDirectory::TempDirectory(const std::string& prefix) {
-  char base[MAX_PATH];
-  GetTempPathA(MAX_PATH, base);
+TempDirectory::TempDirectory(const std::string& prefix, const std::string& baseDirectory) {
+  char temp[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  const std::string base = baseDirectory.empty() ? std::string(temp) : baseDirectory + "\\";
   static LONG counter = 0;
   for (;;) {
-    path_ = std::string(base) + prefix + "-" + std::to_string(GetCurrentProcessId()) + "-" +
+    path_ = base + prefix + "-" + std::to_string(GetCurrentProcessId()) + "-" +
             std::to_string(InterlockedIncrement(&counter)) + "-" + std::to_string(GetTickCount());
     if (CreateDirectoryA(path_.c_str(), nullptr)) return;
   }

@@ -7,10 +7,11 @@
 
 namespace driver {
 
-// A private directory for one test, removed with everything in it when the object goes.
+// A private directory for one test, removed with everything in it when the object goes. It
+// is made in the temporary directory, or in `base` when one is given.
 class TempDirectory {
  public:
-  explicit TempDirectory(const std::string& prefix = "corvane");
+  explicit TempDirectory(const std::string& prefix = "corvane", const std::string& base = "");
   TempDirectory(const TempDirectory&) = delete;
   TempDirectory& operator=(const TempDirectory&) = delete;
   ~TempDirectory();

@@ -19,7 +19,8 @@ constexpr DWORD kDeadlineMs = 20000;
 // contents at the end of the test.
 class RunDirectory {
  public:
-  explicit RunDirectory(const std::string& prefix = "corvane-e2e") : directory_(prefix) {}
+  explicit RunDirectory(const std::string& prefix = "corvane-e2e", const std::string& base = "")
+      : directory_(prefix, base) {}
 
   const std::string& path() const { return directory_.path(); }
   std::string File(const std::string& name) const { return directory_ / name; }

@@ -37,8 +37,8 @@ const std::string& NewApplication() {
   return bytes;
 }
 
-UpdateRun::UpdateRun(const Delivery& delivery, const std::string& directoryPrefix)
-    : run_(directoryPrefix), server_(Answer(delivery)), url_(delivery.url) {}
+UpdateRun::UpdateRun(const Delivery& delivery, const std::string& directoryPrefix, const std::string& base)
+    : run_(directoryPrefix, base), server_(Answer(delivery)), url_(delivery.url) {}
 
 UpdateRun::~UpdateRun() {
   updater_.Kill();

@@ -26,7 +26,8 @@ struct Delivery {
 
 class UpdateRun {
  public:
-  explicit UpdateRun(const Delivery& delivery = {}, const std::string& directoryPrefix = "corvane-update");
+  explicit UpdateRun(const Delivery& delivery = {}, const std::string& directoryPrefix = "corvane-update",
+                     const std::string& base = "");
   ~UpdateRun();
 
   RunDirectory& run() { return run_; }

@@ -67,6 +67,16 @@ TEST_F(FileTest, RemoveRenameReplaceAndExists) {
   EXPECT_TRUE(CallBool(FileExists, Txt(dir_.path() + "\\\\d.txt")));
 }
 
+TEST_F(FileTest, AReadOnlyFileIsNotReplaced) {
+  driver::WriteWholeFile(Path("target"), "protected");
+  driver::WriteWholeFile(Path("source"), "new");
+  ASSERT_TRUE(SetFileAttributesA(Path("target").c_str(), FILE_ATTRIBUTE_READONLY));
+  EXPECT_FALSE(CallBool(ReplaceFileWith, Txt(Path("source")), Txt(Path("target"))));
+  EXPECT_EQ(Contents("target"), "protected");
+  EXPECT_EQ(Contents("source"), "new");
+  SetFileAttributesA(Path("target").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
 TEST_F(FileTest, ExistsMatchesDirectoriesAndWildcards) {
   EXPECT_TRUE(CallBool(FileExists, Txt(dir_.path())));
   EXPECT_FALSE(CallBool(FileExists, Txt(Path("*.tmp"))));

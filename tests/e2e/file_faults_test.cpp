@@ -1,0 +1,77 @@
+// What the run directory can do wrong: a disk that fills up during the download, an
+// executable that is read-only or held open by another program, a temporary file held open
+// from an earlier run. Nothing is lost, and each gives its message.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "tests/e2e/update_support.h"
+#include "tests/servers/nginx_fixture.h"
+#include "ui/properties.h"
+
+namespace {
+
+using e2e::kDeadlineMs;
+using e2e::UpdateRun;
+
+constexpr char kCannotReplace[] = "更新失败，请关闭主程序后重试！";
+
+// Runs the update to its outcome and leaves by "×"; the outcome's message.
+std::string UpdateAndLeave(UpdateRun& update) {
+  EXPECT_NE(update.StartUpdater(), nullptr);
+  update.ClickButton();
+  const std::string outcome = update.WaitForOutcome();
+  driver::Click(update.Control(ui::超级按钮1));
+  EXPECT_EQ(update.updater().WaitForExit(kDeadlineMs), 0u);
+  return outcome;
+}
+
+TEST(FileFaults, AFullDiskDuringTheDownloadIsAWriteError) {
+  const char* disk = std::getenv("CORVANE_SMALL_DISK");
+  ASSERT_NE(disk, nullptr) << "the small-disk fixture did not run";
+  const std::string state = testsrv::ReadWholeFile(testsrv::WindowsPathOf(std::string(disk) + ".state"));
+  if (state.rfind("mounted", 0) != 0) GTEST_SKIP() << "no small disk here: " << state;
+  UpdateRun update({}, "full", testsrv::WindowsPathOf(disk));
+  update.Prepare();
+  EXPECT_EQ(UpdateAndLeave(update), "写文件出错!");
+  EXPECT_EQ(update.ApplicationState(), "old");
+}
+
+TEST(FileFaults, AReadOnlyExecutableIsKept) {
+  UpdateRun update;
+  update.Prepare();
+  const std::string executable = update.run().File("Corvane.exe");
+  ASSERT_TRUE(SetFileAttributesA(executable.c_str(), FILE_ATTRIBUTE_READONLY));
+  EXPECT_EQ(UpdateAndLeave(update), kCannotReplace);
+  EXPECT_EQ(update.ApplicationState(), "old");
+  EXPECT_NE(GetFileAttributesA(executable.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+}
+
+TEST(FileFaults, AnExecutableHeldOpenIsKept) {
+  UpdateRun update;
+  update.Prepare();
+  HANDLE held = CreateFileA(update.run().File("Corvane.exe").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(UpdateAndLeave(update), kCannotReplace);
+  CloseHandle(held);
+  EXPECT_EQ(update.ApplicationState(), "old");
+}
+
+TEST(FileFaults, ATemporaryFileHeldOpenFromAnEarlierRunCannotBeWritten) {
+  UpdateRun update;
+  update.Prepare();
+  ASSERT_TRUE(update.run().Write("更新文件.tmp", "from an earlier run"));
+  HANDLE held = CreateFileA(update.run().File("更新文件.tmp").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
+                            nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(UpdateAndLeave(update), "不能打开本地的文件!");
+  CloseHandle(held);
+  EXPECT_EQ(update.ApplicationState(), "old");
+  EXPECT_EQ(update.run().Read("更新文件.tmp").value_or(""), "from an earlier run");
+}
+
+}  // namespace

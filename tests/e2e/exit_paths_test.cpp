@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <random>
 #include <string>
 
@@ -96,8 +97,14 @@ INSTANTIATE_TEST_SUITE_P(AllWaysInAllMoments, ExitPaths,
 
 // Closing at a random moment between the click and the end of the install, many times over:
 // never a hang, never an executable that is not exactly the old or the new one.
+// scripts/soak sets CORVANE_SOAK_RUNS for a longer series.
+int SoakRuns() {
+  const char* runs = std::getenv("CORVANE_SOAK_RUNS");
+  return runs != nullptr && std::atoi(runs) > 0 ? std::atoi(runs) : 50;
+}
+
 TEST(ExitAtRandom, NeverHangsAndNeverLosesTheApplication) {
-  const int runs = 50;
+  const int runs = SoakRuns();
   // How long a whole update takes here, so that the moments cover the download and the install.
   DWORD wholeMs = 0;
   {
@@ -111,7 +118,10 @@ TEST(ExitAtRandom, NeverHangsAndNeverLosesTheApplication) {
     wholeMs = GetTickCount() - start;
   }
   std::printf("[ figure   ] a whole update takes %lu ms\n", static_cast<unsigned long>(wholeMs));
-  std::mt19937 random(20261208);
+  const char* seedText = std::getenv("CORVANE_SOAK_SEED");
+  const unsigned seed = seedText != nullptr ? static_cast<unsigned>(std::strtoul(seedText, nullptr, 10)) : 20261208u;
+  std::printf("[ figure   ] seed %u\n", seed);
+  std::mt19937 random(seed);
   int endedWithZero = 0, installed = 0, kept = 0, broken = 0;
   DWORD worstMs = 0;
   for (int i = 0; i < runs; ++i) {

@@ -1,0 +1,33 @@
+# Sourced by the scripts that run several Windows programs in a row: one Xvfb display (unless
+# DISPLAY is set), one private Wine prefix made afresh, one persistent wineserver, all ended
+# when the script exits.
+#
+#   . scripts/wine-session.sh
+#   start_wine_session PREFIX_DIRECTORY
+
+wine_session_xvfb=
+stop_wine_session() {
+  WINEPREFIX="$CORVANE_WINEPREFIX" wineserver -k 2>/dev/null || true
+  [ -z "$wine_session_xvfb" ] || kill "$wine_session_xvfb" 2>/dev/null || true
+}
+
+start_wine_session() {
+  export CORVANE_WINEPREFIX=$1
+  rm -rf "$CORVANE_WINEPREFIX" "$CORVANE_WINEPREFIX.lock"
+  if [ -z "${DISPLAY:-}" ]; then
+    local n
+    for n in $(seq 40 160); do
+      [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+      Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+      wine_session_xvfb=$!
+      for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+      export DISPLAY=":$n"
+      break
+    done
+  fi
+  "$(dirname "${BASH_SOURCE[0]}")/wine-run" --init
+  WINEPREFIX="$CORVANE_WINEPREFIX" wineserver -p
+  # Wine's own background processes start now, detached from any output a caller captures:
+  # started by a later program instead, they would hold its pipes open.
+  "$(dirname "${BASH_SOURCE[0]}")/wine-run" cmd /c exit </dev/null >/dev/null 2>&1 || true
+}

@@ -126,6 +126,25 @@ void ApplyPendingStates(FormInstance& form) {
   }
 }
 
+void ApplyPendingStatesPaced(FormInstance& form) {
+  const DWORD sinceLast = GetTickCount() - form.lastSync;
+  if (sinceLast < kSyncFrameMs) {
+    if (!form.syncTimerSet && form.window() != nullptr) {
+      form.syncTimerSet = SetTimer(form.window(), kSyncTimer, kSyncFrameMs - sinceLast, nullptr) != 0;
+    }
+    if (form.syncTimerSet) return;
+  }
+  form.lastSync = GetTickCount();
+  ApplyPendingStates(form);
+}
+
+void ApplyPendingStatesOnTimer(FormInstance& form) {
+  KillTimer(form.window(), kSyncTimer);
+  form.syncTimerSet = false;
+  form.lastSync = GetTickCount();
+  ApplyPendingStates(form);
+}
+
 // Brings the live window's geometry, visibility and enabled state in line with the stored ones.
 static void ApplyCommonState(HWND window, ControlState& state) {
   RECT live;
@@ -231,9 +250,10 @@ LRESULT CALLBACK SystemControlProc(HWND window, UINT message, WPARAM wParam, LPA
   if (state == nullptr) return DefWindowProcA(window, message, wParam, lParam);
   const WNDPROC systemProc = state->systemProc;
   if (message == PBM_SETPOS && state->kind == ControlKind::ProcessBar) {
-    // Whatever the message carries, the bar shows the latest stored position.
+    // Whatever the message carries, the bar shows the latest stored position, at most once a
+    // frame (with the other controls that wait).
     const LRESULT previous = CallWindowProcA(systemProc, window, PBM_GETPOS, 0, 0);
-    ApplyStoredState(*state);
+    ApplyPendingStatesPaced(*state->form);
     return previous;
   }
   LRESULT result = 0;

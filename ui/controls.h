@@ -30,6 +30,16 @@ void ApplyStoredState(ControlState& state);
 // On the window's thread, for kSyncMessage: brings every control with pending settings up to date.
 void ApplyPendingStates(FormInstance& form);
 
+// The same at most once a frame: a download writes its texts after every chunk, a thousand
+// times a second, while the screen needs them only as often as it is drawn. A notification
+// that comes sooner leaves the work to a timer at the end of the frame; the stored settings
+// (and what WM_GETTEXT answers) are up to date all the while.
+constexpr DWORD kSyncFrameMs = 16;
+constexpr UINT_PTR kSyncTimer = 0x5359;
+void ApplyPendingStatesPaced(FormInstance& form);
+// For the window's WM_TIMER of kSyncTimer.
+void ApplyPendingStatesOnTimer(FormInstance& form);
+
 // The progress bar's stored position limited to its range, which is what it shows.
 int32_t ShownPosition(const ControlState& bar);
 

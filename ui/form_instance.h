@@ -70,6 +70,10 @@ class FormInstance {
   DWORD uiThread = 0;
   // A notification to bring the pending controls up to date is on its way to the window.
   std::atomic<bool> syncPosted{false};
+  // When the pending controls were last brought up to date, and whether a timer will do it
+  // next (window thread only).
+  DWORD lastSync = 0;
+  bool syncTimerSet = false;
   // Events reach the event dispatch only from the created event on.
   bool eventsLive = false;
   // The window is inside its destruction (its destroy event may be running).

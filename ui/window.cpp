@@ -125,7 +125,11 @@ LRESULT OnFormMessage(HWND window, FormInstance& form, UINT message, WPARAM wPar
     case WM_HELP:  // F1 opens nothing
       return TRUE;
     case kSyncMessage:
-      ApplyPendingStates(form);
+      ApplyPendingStatesPaced(form);
+      return 0;
+    case WM_TIMER:
+      if (wParam != kSyncTimer) return DefWindowProcA(window, message, wParam, lParam);
+      ApplyPendingStatesOnTimer(form);
       return 0;
     default:
       return DefWindowProcA(window, message, wParam, lParam);

@@ -35,6 +35,12 @@ struct Run {
     updater = driver::Process::Start("\"" + (directory / "CorvaneUpdater.exe") + "\"", directory.path());
     return updater.valid();
   }
+  // Starts the updater with an update of url announced and waits for its window.
+  bool StartWaiting(const char* url) {
+    if (Start(std::string("[gx]\r\ngx=1\r\nxz=") + url + "\r\n")) window = driver::FindUpdaterWindow(updater.id(), 60000);
+    if (window == nullptr) std::puts("error no window");
+    return window != nullptr;
+  }
   HWND Control(uint32_t id) const {
     const auto control = driver::FindControl(window, id);
     return control ? control->window : nullptr;
@@ -44,8 +50,6 @@ struct Run {
     updater.WaitForExit(10000);
   }
 };
-
-std::string Announce(const char* url) { return std::string("[gx]\r\ngx=1\r\nxz=") + url + "\r\n"; }
 
 double CpuSeconds(HANDLE process) {
   FILETIME created, exited, kernel, user;
@@ -71,10 +75,7 @@ uint64_t FileBytes(const std::string& path) {
 
 int Throughput(const char* url) {
   Run run;
-  if (!run.Start(Announce(url)) || (run.window = driver::FindUpdaterWindow(run.updater.id(), 60000)) == nullptr) {
-    std::puts("error no window");
-    return 1;
-  }
+  if (!run.StartWaiting(url)) return 1;
   HWND button = run.Control(ui::按钮2);
   const DWORD start = GetTickCount();
   driver::Click(button);
@@ -94,10 +95,7 @@ int Throughput(const char* url) {
 
 int Memory(const char* url) {
   Run run;
-  if (!run.Start(Announce(url)) || (run.window = driver::FindUpdaterWindow(run.updater.id(), 60000)) == nullptr) {
-    std::puts("error no window");
-    return 1;
-  }
+  if (!run.StartWaiting(url)) return 1;
   HWND button = run.Control(ui::按钮2);
   HWND bar = run.Control(ui::进度条1);
   const double atStart = WorkingSetMiB(run.updater.handle(), false);
@@ -139,11 +137,10 @@ int Startup() {
   {
     Run run;
     const DWORD start = GetTickCount();
-    run.Start(Announce("http://127.0.0.1:9/Corvane.exe"));
-    run.window = driver::FindUpdaterWindow(run.updater.id(), 60000);
+    const bool shown = run.StartWaiting("http://127.0.0.1:9/Corvane.exe");
     const DWORD ms = GetTickCount() - start;
     run.Leave();
-    if (run.window == nullptr) return 1;
+    if (!shown) return 1;
     std::printf("window_ms %lu\n", static_cast<unsigned long>(ms));
   }
   // No update: process start to the message box.

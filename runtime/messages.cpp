@@ -6,6 +6,7 @@
 
 #include "runtime/command.h"
 #include "runtime/number_format.h"
+#include "runtime/wide_text.h"
 
 namespace rt {
 
@@ -58,7 +59,8 @@ void ShowMessage(ArgRecord* result, int32_t argc, const ArgRecord* args) {
   UINT style = ArgAt(argc, args, 1).low;  // Omitted reads as 0
   if ((style & MB_SYSTEMMODAL) == 0) style |= MB_TASKMODAL;
 
-  SetInt(result, ButtonCode(MessageBoxA(OwnerOf(argc, args), text, caption, style)));
+  const WideText wideText(text), wideCaption(caption);
+  SetInt(result, ButtonCode(MessageBoxW(OwnerOf(argc, args), wideText.c_str(), wideCaption.c_str(), style)));
 }
 
 }  // namespace rt

@@ -38,16 +38,23 @@ void RoundFrame(HDC dc, const RECT& area, COLORREF colour, int radius) {
   DeleteObject(pen);
 }
 
-std::string WindowText(HWND window) {
-  const int length = GetWindowTextLengthA(window);
-  std::string text(static_cast<size_t>(length) + 1, '\0');
-  text.resize(static_cast<size_t>(GetWindowTextA(window, text.data(), length + 1)));
-  return text;
+// The text the control itself holds and would draw, in UTF-16 as the system keeps it, so that
+// it reads the same whatever the system's code page.
+std::wstring WindowText(HWND window) {
+  std::wstring text(256, L'\0');
+  for (;;) {
+    const int copied = InternalGetWindowText(window, text.data(), static_cast<int>(text.size()));
+    if (copied < static_cast<int>(text.size()) - 1) {
+      text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
+      return text;
+    }
+    text.resize(text.size() * 2);
+  }
 }
 
 // Draws the control's text in its own font, centred or left-aligned, in one or more lines.
 void DrawLabel(HWND control, HDC dc, RECT area, bool disabled, UINT horizontal) {
-  const std::string text = WindowText(control);
+  const std::wstring text = WindowText(control);
   if (text.empty()) return;
   HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
   SetBkMode(dc, TRANSPARENT);
@@ -55,12 +62,12 @@ void DrawLabel(HWND control, HDC dc, RECT area, bool disabled, UINT horizontal) 
   const bool multiline = (GetWindowLongA(control, GWL_STYLE) & BS_MULTILINE) != 0;
   if (multiline) {
     RECT measured = area;
-    DrawTextA(dc, text.c_str(), -1, &measured, DT_WORDBREAK | DT_CALCRECT | horizontal);
+    DrawTextW(dc, text.c_str(), -1, &measured, DT_WORDBREAK | DT_CALCRECT | horizontal);
     const int offset = ((area.bottom - area.top) - (measured.bottom - measured.top)) / 2;
     if (offset > 0) area.top += offset;
-    DrawTextA(dc, text.c_str(), -1, &area, DT_WORDBREAK | horizontal);
+    DrawTextW(dc, text.c_str(), -1, &area, DT_WORDBREAK | horizontal);
   } else {
-    DrawTextA(dc, text.c_str(), -1, &area, DT_SINGLELINE | DT_VCENTER | horizontal);
+    DrawTextW(dc, text.c_str(), -1, &area, DT_SINGLELINE | DT_VCENTER | horizontal);
   }
   SelectObject(dc, oldFont);
 }
@@ -147,15 +154,15 @@ void PaintXpGroupBox(HWND box, HDC dc, const XpColours& colours, bool disabled) 
   GetTextMetricsA(dc, &metrics);
   RECT frame{client.left, client.top + metrics.tmHeight / 2, client.right, client.bottom};
   RoundFrame(dc, frame, disabled ? kDisabledFrame : colours.frame, 5);
-  const std::string text = WindowText(box);
+  const std::wstring text = WindowText(box);
   if (!text.empty()) {
     SIZE extent;
-    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
     RECT label{client.left + 8, client.top, client.left + 12 + extent.cx, client.top + metrics.tmHeight};
     FillRect(dc, &label, GetSysColorBrush(COLOR_BTNFACE));
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, disabled ? GetSysColor(COLOR_GRAYTEXT) : Mix(colours.frame, RGB(0, 0, 0), 55));
-    TextOutA(dc, label.left + 2, label.top, text.c_str(), static_cast<int>(text.size()));
+    TextOutW(dc, label.left + 2, label.top, text.c_str(), static_cast<int>(text.size()));
   }
   SelectObject(dc, oldFont);
 }

@@ -36,6 +36,10 @@ LRESULT CALLBACK SystemControlProc(HWND window, UINT message, WPARAM wParam, LPA
 // tied to the window.
 ControlState* OwnControlState(HWND window, UINT message, LPARAM lParam);
 
+// WM_GETTEXT and WM_GETTEXTLENGTH, answered with the stored text's own bytes whatever the
+// system's code page. True when the message was one of them.
+bool AnswerTextRequest(const ControlState& state, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
 // Answers from the stored settings what every control answers alike (its text, the end of its
 // window). True when the message was handled.
 bool HandleCommonMessage(HWND window, ControlState& state, UINT message, WPARAM wParam, LPARAM lParam,

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "runtime/owned.h"
+#include "runtime/wide_text.h"
 #include "ui/control_base.h"
 #include "ui/gdi.h"
 
@@ -50,20 +50,13 @@ bool IsSystemKind(ControlKind kind) {
   return kind == ControlKind::EditBox || kind == ControlKind::ProcessBar || kind == ControlKind::Button;
 }
 
-// Puts a system control's text, range and position in line with the stored ones.
-void ApplySystemState(HWND window, ControlState& state) {
-  if (state.kind == ControlKind::ProcessBar) {
-    PBRANGE range{};
-    CallWindowProcA(state.systemProc, window, PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
-    if (range.iLow != state.minimum.load() || range.iHigh != state.maximum.load())
-      CallWindowProcA(state.systemProc, window, PBM_SETRANGE32, state.minimum.load(), state.maximum.load());
-    CallWindowProcA(state.systemProc, window, PBM_SETPOS, ShownPosition(state), 0);
-    return;
-  }
-  if (state.textChanged.exchange(false)) {
-    const rt::OwnedText text(state.text.Copy());
-    CallWindowProcA(state.systemProc, window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-  }
+// Puts the progress bar's range and position in line with the stored ones.
+void ApplyBarState(HWND window, ControlState& bar) {
+  PBRANGE range{};
+  CallWindowProcA(bar.systemProc, window, PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
+  if (range.iLow != bar.minimum.load() || range.iHigh != bar.maximum.load())
+    CallWindowProcA(bar.systemProc, window, PBM_SETRANGE32, bar.minimum.load(), bar.maximum.load());
+  CallWindowProcA(bar.systemProc, window, PBM_SETPOS, ShownPosition(bar), 0);
 }
 
 }  // namespace
@@ -86,19 +79,23 @@ HWND CreateControlWindow(ControlState& state, HWND parent) {
   // The control id doubles as the child window id, so other programs can tell the controls apart.
   auto* childId = reinterpret_cast<HMENU>(static_cast<UINT_PTR>(def.id));
   const bool system = IsSystemKind(def.kind);
-  // Made from the stored settings, which start as the form's and may have been written since.
-  state.textChanged.store(false);
-  const rt::OwnedText text(system ? state.text.Copy() : nullptr);
-  HWND window = CreateWindowExA(kind.exStyle, kind.className, text.c_str(), style, state.left.load(), state.top.load(),
+  HWND window = CreateWindowExA(kind.exStyle, kind.className, nullptr, style, state.left.load(), state.top.load(),
                                 state.width.load(), state.height.load(), parent, childId, ProgramInstance(),
                                 system ? nullptr : &state);
-  if (window == nullptr || !system) return window;
-
-  AttachControl(window, state);
-  state.systemProc = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SystemControlProc)));
-  if (def.kind == ControlKind::ProcessBar) ApplySystemState(window, state);
-  SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(DefaultGuiFont()), FALSE);
+  if (window == nullptr) return nullptr;
+  if (system) {
+    AttachControl(window, state);
+    state.systemProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SystemControlProc)));
+    SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(DefaultGuiFont()), FALSE);
+  }
+  // Made from the stored settings, which start as the form's and may have been written since.
+  state.textChanged.store(false);
+  if (def.kind == ControlKind::ProcessBar) {
+    ApplyBarState(window, state);
+  } else {
+    ShowStoredText(window, state);
+  }
   return window;
 }
 
@@ -166,10 +163,21 @@ void ApplyStoredState(ControlState& state) {
   HWND window = state.window.load();
   if (window == nullptr) return;
   ApplyCommonState(window, state);
-  if (IsSystemKind(state.kind)) {
-    ApplySystemState(window, state);
-  } else {
+  if (state.textChanged.exchange(false)) ShowStoredText(window, state);
+  if (state.kind == ControlKind::ProcessBar) {
+    ApplyBarState(window, state);
+  } else if (!IsSystemKind(state.kind)) {
     InvalidateRect(window, nullptr, FALSE);
+  }
+}
+
+void ShowStoredText(HWND window, ControlState& state) {
+  const rt::WideText text = state.text.Read([](const char* stored, size_t length) { return rt::WideText(stored, length); });
+  const auto wide = reinterpret_cast<LPARAM>(text.c_str());
+  if (state.systemProc != nullptr) {
+    CallWindowProcW(state.systemProc, window, WM_SETTEXT, 0, wide);
+  } else {
+    DefWindowProcW(window, WM_SETTEXT, 0, wide);
   }
 }
 
@@ -193,8 +201,7 @@ ControlState* OwnControlState(HWND window, UINT message, LPARAM lParam) {
 
 HFONT FontOf(const ControlState& state) { return state.font != nullptr ? state.font : DefaultGuiFont(); }
 
-bool HandleCommonMessage(HWND window, ControlState& state, UINT message, WPARAM wParam, LPARAM lParam,
-                         LRESULT& result) {
+bool AnswerTextRequest(const ControlState& state, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   switch (message) {
     case WM_GETTEXT:
       result = static_cast<LRESULT>(state.text.CopyTo(reinterpret_cast<char*>(lParam), wParam));
@@ -202,6 +209,15 @@ bool HandleCommonMessage(HWND window, ControlState& state, UINT message, WPARAM 
     case WM_GETTEXTLENGTH:
       result = static_cast<LRESULT>(state.text.Length());
       return true;
+    default:
+      return false;
+  }
+}
+
+bool HandleCommonMessage(HWND window, ControlState& state, UINT message, WPARAM wParam, LPARAM lParam,
+                         LRESULT& result) {
+  if (AnswerTextRequest(state, message, wParam, lParam, result)) return true;
+  switch (message) {
     case WM_SETTEXT:
       if (state.text.Store(reinterpret_cast<const char*>(lParam))) {
         state.textChanged.store(true);

@@ -27,6 +27,11 @@ void RequestSync(ControlState& state);
 // On the control's thread: makes the live window show the stored settings.
 void ApplyStoredState(ControlState& state);
 
+// On the control's thread: gives the live window the stored text as the window text the system
+// keeps, converted to UTF-16, which a system control draws, the taskbar shows as a title and
+// other programs read with GetWindowTextW. WM_GETTEXT is still answered with the stored bytes.
+void ShowStoredText(HWND window, ControlState& state);
+
 // On the window's thread, for kSyncMessage: brings every control with pending settings up to date.
 void ApplyPendingStates(FormInstance& form);
 

@@ -5,6 +5,7 @@
 
 #include <utility>
 
+#include "runtime/wide_text.h"
 #include "ui/form.h"
 
 namespace ui {
@@ -107,12 +108,21 @@ inline void FillSolid(HDC dc, const RECT& area, COLORREF color) {
   FillRect(dc, &area, brush.get());
 }
 
+// Draws a stored (GBK) text with DrawTextW, so that it reads as written whatever the
+// system's code page; the arguments are DrawTextA's.
+inline int DrawStoredText(HDC dc, const char* text, size_t length, RECT* area, UINT format) {
+  const rt::WideText wide(text, length);
+  return DrawTextW(dc, wide.c_str(), wide.length(), area, format);
+}
+
 // A new font made from a stored font; null when none is stored (the caller then uses the
-// system's default GUI font). The caller deletes it.
+// system's default GUI font). The caller deletes it. The face name is GBK like every stored
+// text: read in another code page it would name no font.
 inline HFONT CreateStoredFont(const FontDef* font) {
   if (font == nullptr) return nullptr;
-  return CreateFontA(font->height, 0, 0, 0, font->weight, FALSE, FALSE, FALSE, font->charset, OUT_DEFAULT_PRECIS,
-                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, font->pitchAndFamily, font->face);
+  const rt::WideText face(font->face);
+  return CreateFontW(font->height, 0, 0, 0, font->weight, FALSE, FALSE, FALSE, font->charset, OUT_DEFAULT_PRECIS,
+                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, font->pitchAndFamily, face.c_str());
 }
 
 inline HFONT DefaultGuiFont() { return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)); }

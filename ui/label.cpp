@@ -13,7 +13,7 @@ void PaintLabel(HWND, HDC dc, const RECT& client, const ControlState& state) {
     // The statistics texts end in a line break, which one line has no use for: drawn, it
     // would show as boxes in some fonts.
     while (length > 0 && (text[length - 1] == '\r' || text[length - 1] == '\n')) --length;
-    DrawTextA(dc, text, static_cast<int>(length), &area, DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_NOCLIP);
+    DrawStoredText(dc, text, length, &area, DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_NOCLIP);
   });
 }
 

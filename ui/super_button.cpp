@@ -26,7 +26,7 @@ void PaintSuperBtn(HWND window, HDC dc, const RECT& client, const ControlState& 
   SetBkMode(dc, TRANSPARENT);
   RECT area = client;
   state.text.Read([&](const char* text, size_t length) {
-    DrawTextA(dc, text, static_cast<int>(length), &area, DT_CENTER | DT_SINGLELINE | DT_VCENTER);
+    DrawStoredText(dc, text, length, &area, DT_CENTER | DT_SINGLELINE | DT_VCENTER);
   });
 }
 

@@ -122,6 +122,15 @@ LRESULT OnFormMessage(HWND window, FormInstance& form, UINT message, WPARAM wPar
         if (button != nullptr && button->kind == ControlKind::Button) RaiseEvent(form, button->id, event::Click);
       }
       return 0;
+    case WM_GETTEXT:
+    case WM_GETTEXTLENGTH: {
+      LRESULT result = 0;
+      AnswerTextRequest(self, message, wParam, lParam, result);
+      return result;
+    }
+    case WM_SETTEXT:
+      if (self.text.Store(reinterpret_cast<const char*>(lParam))) ShowStoredText(window, self);
+      return TRUE;
     case WM_HELP:  // F1 opens nothing
       return TRUE;
     case kSyncMessage:
@@ -204,10 +213,13 @@ HWND CreateFormWindow(FormInstance& form) {
 
   form.uiThread = GetCurrentThreadId();
   form.lastFocus = nullptr;
-  HWND window = CreateWindowExA(0, kFormClass, def.title, kFormStyle, left, top, width, height, nullptr, nullptr,
+  HWND window = CreateWindowExA(0, kFormClass, nullptr, kFormStyle, left, top, width, height, nullptr, nullptr,
                                 GetModuleHandleA(nullptr), &form);
   if (window == nullptr) return nullptr;
   StoreWindowRect(window, form.windowState());
+  // The title on the taskbar, in UTF-16: given as GBK bytes to CreateWindowExA it would be read
+  // in the system's code page.
+  ShowStoredText(window, form.windowState());
   SetIcons(window);
 
   const auto controls = form.controls();

@@ -2,11 +2,13 @@
 
 #include <commctrl.h>
 
+#include <cstring>
+#include <iterator>
 #include <utility>
 
 namespace driver {
 
-const char kUpdaterTitle[] = "Tavlor软件更新程序";
+const wchar_t kUpdaterTitle[] = L"Tavlor软件更新程序";
 
 namespace {
 
@@ -17,7 +19,7 @@ bool SendWithTimeout(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DW
 }
 
 struct TitleSearch {
-  const char* title;
+  const wchar_t* title;
   DWORD processId;
   HWND found;
 };
@@ -26,10 +28,7 @@ BOOL CALLBACK MatchTitle(HWND window, LPARAM context) {
   auto* search = reinterpret_cast<TitleSearch*>(context);
   if (!IsWindowVisible(window)) return TRUE;
   if (search->processId != 0 && ProcessOfWindow(window) != search->processId) return TRUE;
-  char title[512] = "";
-  // The title of a top-level window comes from the system, without a message to its owner.
-  GetWindowTextA(window, title, sizeof title);
-  if (std::string(title) != search->title) return TRUE;
+  if (ReadWideText(window) != search->title) return TRUE;
   search->found = window;
   return FALSE;
 }
@@ -48,6 +47,7 @@ BOOL CALLBACK CollectControl(HWND window, LPARAM context) {
   info.id = id;
   info.className = ClassOf(window);
   info.text = ReadText(window);
+  info.wideText = ReadWideText(window);
   GetWindowRect(window, &info.rect);
   MapWindowPoints(nullptr, search->root, reinterpret_cast<POINT*>(&info.rect), 2);
   info.visible = (GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE) != 0;
@@ -165,13 +165,20 @@ DWORD ProcessOfWindow(HWND window) {
   return processId;
 }
 
-HWND FindWindowByTitle(const char* title, DWORD processId, DWORD timeoutMs) {
+HWND FindWindowByTitle(const wchar_t* title, DWORD processId, DWORD timeoutMs) {
   TitleSearch search{title, processId, nullptr};
   WaitUntil(timeoutMs, [&] {
     EnumWindows(MatchTitle, reinterpret_cast<LPARAM>(&search));
     return search.found != nullptr;
   });
   return search.found;
+}
+
+HWND FindWindowByTitle(const char* ansiTitle, DWORD processId, DWORD timeoutMs) {
+  const int length = static_cast<int>(std::strlen(ansiTitle));
+  std::wstring title(static_cast<size_t>(length), L'\0');
+  title.resize(static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, ansiTitle, length, title.data(), length)));
+  return FindWindowByTitle(title.c_str(), processId, timeoutMs);
 }
 
 HWND FindUpdaterWindow(DWORD processId, DWORD timeoutMs) { return FindWindowByTitle(kUpdaterTitle, processId, timeoutMs); }
@@ -210,6 +217,18 @@ std::string ReadText(HWND control, DWORD timeoutMs) {
 
 bool WaitForText(HWND control, const std::string& expected, DWORD timeoutMs) {
   return WaitUntil(timeoutMs, [&] { return ReadText(control) == expected; });
+}
+
+std::wstring ReadWideText(HWND window) {
+  std::wstring text(256, L'\0');
+  for (;;) {
+    const int copied = GetWindowTextW(window, text.data(), static_cast<int>(text.size()));
+    if (copied < static_cast<int>(text.size()) - 1) {
+      text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
+      return text;
+    }
+    text.resize(text.size() * 2);
+  }
 }
 
 int ReadProgressPosition(HWND bar, DWORD timeoutMs) {
@@ -272,8 +291,12 @@ std::optional<MessageBoxInfo> WaitForMessageBox(DWORD processId, DWORD timeoutMs
   char caption[512] = "";
   GetWindowTextA(box.window, caption, sizeof caption);
   box.caption = caption;
+  box.wideCaption = ReadWideText(box.window);
   // The box's text is the static control with id 0xFFFF.
   if (HWND text = GetDlgItem(box.window, 0xFFFF)) box.text = ReadText(text);
+  wchar_t wideText[1024] = L"";
+  GetDlgItemTextW(box.window, 0xFFFF, wideText, static_cast<int>(std::size(wideText)));
+  box.wideText = wideText;
   return box;
 }
 

@@ -3,7 +3,9 @@
 // command-line program corvane_driver (for the demo and for scripts).
 //
 // Everything that waits for the other process takes a deadline in milliseconds and returns
-// empty (or false) when it passes; nothing sleeps for a fixed time. Texts are ANSI (GBK) bytes.
+// empty (or false) when it passes; nothing sleeps for a fixed time. Texts are ANSI (GBK) bytes,
+// except the wide ones: what the system keeps and shows in UTF-16 (titles, window texts, the
+// boxes), which reads the same whatever the system's code page.
 #pragma once
 
 #include <windows.h>
@@ -16,7 +18,7 @@
 namespace driver {
 
 // The updater window's title, as its taskbar button shows it.
-extern const char kUpdaterTitle[];
+extern const wchar_t kUpdaterTitle[];
 
 // A child process started by a test. Ended (TerminateProcess) by the destructor if it is still
 // running, so that a failing test leaves nothing behind.
@@ -50,7 +52,9 @@ class Process {
 std::optional<DWORD> WaitForProcessExit(DWORD processId, DWORD timeoutMs);
 
 // A visible top-level window with this title, of the process processId (0: of any process).
-HWND FindWindowByTitle(const char* title, DWORD processId, DWORD timeoutMs);
+// Compared as the system keeps titles, in UTF-16; an ANSI title is read in the system's code page.
+HWND FindWindowByTitle(const wchar_t* title, DWORD processId, DWORD timeoutMs);
+HWND FindWindowByTitle(const char* ansiTitle, DWORD processId, DWORD timeoutMs);
 HWND FindUpdaterWindow(DWORD processId, DWORD timeoutMs);
 
 DWORD ProcessOfWindow(HWND window);
@@ -69,6 +73,7 @@ struct ControlInfo {
   uint32_t id = 0;         // the child window id, which is the control's ControlId
   std::string className;
   std::string text;        // what the control answers to WM_GETTEXT
+  std::wstring wideText;   // the window text the system keeps (GetWindowTextW)
   RECT rect{};             // relative to the top-level window's client area
   bool visible = false;    // the control's own visible flag
   bool enabled = false;
@@ -83,6 +88,10 @@ std::optional<ControlInfo> FindControl(HWND window, uint32_t id);
 std::string ReadText(HWND control, DWORD timeoutMs = 2000);
 // Waits until the control's text is `expected`.
 bool WaitForText(HWND control, const std::string& expected, DWORD timeoutMs);
+
+// The window text the system keeps for a window of another process, read without a message
+// (GetWindowTextW): a title as the taskbar shows it, a control's text as screen readers get it.
+std::wstring ReadWideText(HWND window);
 
 // A progress bar's position (PBM_GETPOS), or -1 when it does not answer.
 int ReadProgressPosition(HWND bar, DWORD timeoutMs = 2000);
@@ -106,8 +115,10 @@ bool MouseDrag(POINT from, POINT to);
 
 struct MessageBoxInfo {
   HWND window = nullptr;
-  std::string caption;
+  std::string caption;  // ANSI: as read in the system's code page
   std::string text;
+  std::wstring wideCaption;  // as the box shows them
+  std::wstring wideText;
 };
 
 // A message box (dialog class #32770) shown by the process.

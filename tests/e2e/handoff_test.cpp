@@ -29,8 +29,8 @@ class HandOff : public ::testing::Test {
     const auto box = driver::WaitForMessageBox(process_.id(), kDeadlineMs);
     EXPECT_TRUE(box.has_value()) << "no message box";
     if (!box) return std::nullopt;
-    EXPECT_EQ(box->caption, "温馨提示");
-    EXPECT_EQ(box->text, "暂未发现新版，请耐心等待！");
+    EXPECT_EQ(box->wideCaption, L"温馨提示");
+    EXPECT_EQ(box->wideText, L"暂未发现新版，请耐心等待！");
     EXPECT_EQ(driver::FindUpdaterWindow(process_.id(), 0), nullptr) << "the window showed";
     driver::PressOk(box->window);
     return process_.WaitForExit(kDeadlineMs);
@@ -102,8 +102,8 @@ TEST_F(HandOff, WithoutAnAddressTheDownloadFailsAndTheWindowStaysUpdating) {
   driver::Click(button->window);
   const auto box = driver::WaitForMessageBox(process_.id(), kDeadlineMs);
   ASSERT_TRUE(box);
-  EXPECT_EQ(box->caption, "信息：");
-  EXPECT_EQ(box->text, "不能打开该URL!");
+  EXPECT_EQ(box->wideCaption, L"信息：");
+  EXPECT_EQ(box->wideText, L"不能打开该URL!");
   driver::PressOk(box->window);
   EXPECT_TRUE(driver::WaitForText(button->window, "正在更新", kDeadlineMs));
   EXPECT_FALSE(IsWindowEnabled(button->window));

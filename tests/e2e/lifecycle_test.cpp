@@ -29,13 +29,14 @@ class Lifecycle : public ::testing::Test {
     return window;
   }
 
-  // The fatal report's box: caption "错误", the message in its text; pressed OK.
-  void ExpectFatalReport(const std::string& message) {
+  // The fatal report's box: caption "错误", the message in its text, as the box shows them;
+  // pressed OK.
+  void ExpectFatalReport(const std::wstring& message) {
     const auto box = driver::WaitForMessageBox(probe_.id(), kDeadlineMs);
     ASSERT_TRUE(box.has_value()) << "no error box";
-    EXPECT_EQ(box->caption, "错误");
-    EXPECT_NE(box->text.find("运行时出错!"), std::string::npos) << box->text;
-    EXPECT_NE(box->text.find(message), std::string::npos) << box->text;
+    EXPECT_EQ(box->wideCaption, L"错误");
+    EXPECT_NE(box->wideText.find(L"运行时出错!"), std::wstring::npos) << box->text;
+    EXPECT_NE(box->wideText.find(message), std::wstring::npos) << box->text;
     EXPECT_TRUE(driver::PressOk(box->window));
   }
 
@@ -120,34 +121,34 @@ TEST_F(Lifecycle, FatalErrorInAHandlerReportsRunsNoHandlerWhileOpenAndSkipsTheCl
   // While the report is open a close request reaches no handler.
   ASSERT_TRUE(driver::RequestClose(window));
   ASSERT_TRUE(driver::WaitUntil(kDeadlineMs, [&] { return !IsWindow(window); }));
-  ExpectFatalReport("不能整除于零");
+  ExpectFatalReport(L"不能整除于零");
   EXPECT_EQ(ExitCode(), kFatalExitCode);
   EXPECT_EQ(Events(), (Lines{"created", "update-button"}));
 }
 
 TEST_F(Lifecycle, FatalErrorOnAWorkerThreadEndsTheProgramWithMinusOne) {
   Start("fatal-on-thread");
-  ExpectFatalReport("不能整除于零");
+  ExpectFatalReport(L"不能整除于零");
   EXPECT_EQ(ExitCode(), kFatalExitCode);
   EXPECT_EQ(Events(), (Lines{"created"}));
 }
 
 TEST_F(Lifecycle, FatalErrorInTheCreatedHandlerEndsBeforeTheWindowIsShown) {
   probe_ = run_.Start("corvane_probe.exe", "fatal-in-created");
-  ExpectFatalReport("不能整除于零");
+  ExpectFatalReport(L"不能整除于零");
   EXPECT_EQ(ExitCode(), kFatalExitCode);
   EXPECT_EQ(Events(), (Lines{"created"}));
 }
 
 TEST_F(Lifecycle, PropertyOfAFormThatIsNotLoadedIsFatal) {
   probe_ = run_.Start("corvane_probe.exe", "unknown-form");
-  ExpectFatalReport("未载入欲访问窗口组件所在的窗口");
+  ExpectFatalReport(L"未载入欲访问窗口组件所在的窗口");
   EXPECT_EQ(ExitCode(), kFatalExitCode);
 }
 
 TEST_F(Lifecycle, StartWindowThatIsNotLoadedIsFatal) {
   probe_ = run_.Start("corvane_probe.exe", "unknown-start-window");
-  ExpectFatalReport("载入启动窗口失败");
+  ExpectFatalReport(L"载入启动窗口失败");
   EXPECT_EQ(ExitCode(), kFatalExitCode);
 }
 
@@ -158,7 +159,7 @@ TEST_F(Lifecycle, CaptionWriteAfterTheWindowHasGoneIsFatalEvenInsideTheEnd) {
   ASSERT_TRUE(closeButton.has_value());
   // The close button's handler ends the program; its cleanup then writes to the gone window.
   ASSERT_TRUE(driver::Click(closeButton->window));
-  ExpectFatalReport("指定窗口尚未载入");
+  ExpectFatalReport(L"指定窗口尚未载入");
   EXPECT_EQ(ExitCode(), kFatalExitCode);
   EXPECT_EQ(Events(), (Lines{"created", "close-button", "cleanup on main thread"}));
 }
@@ -166,7 +167,7 @@ TEST_F(Lifecycle, CaptionWriteAfterTheWindowHasGoneIsFatalEvenInsideTheEnd) {
 TEST_F(Lifecycle, BrokenFormDataIsFatalAtStart) {
   ASSERT_TRUE(run_.Install("corvane_probe_bad_form.exe"));
   probe_ = run_.Start("corvane_probe_bad_form.exe");
-  ExpectFatalReport("载入窗口模板数据段出错!");
+  ExpectFatalReport(L"载入窗口模板数据段出错!");
   EXPECT_EQ(ExitCode(), kFatalExitCode);
 }
 

@@ -39,24 +39,25 @@ struct ExpectedControl {
   const char* className;
   RECT rect;  // relative to the window's client area
   bool visible;
-  const char* text;
+  const char* text;        // the stored GBK bytes, which WM_GETTEXT answers in any code page
+  const wchar_t* shown;    // the window text as the system keeps and shows it
 };
 
 // The controls at their absolute positions, with their initial texts.
 const ExpectedControl kLayout[] = {
-    {ui::标签5, "CorvaneTransLabel", {67, 124, 339, 140}, true, "下载进度："},
-    {ui::标签1, "CorvaneLabel", {354, 178, 458, 194}, true, "本地版本号:"},  // no zqd.ini
-    {ui::标签6, "CorvaneLabel", {356, 238, 469, 254}, true, "文件大小:0KB"},
-    {ui::标签7, "CorvaneLabel", {356, 258, 469, 274}, true, "已下载:0KB"},
-    {ui::标签8, "CorvaneLabel", {356, 278, 469, 294}, true, "所用时间:0秒"},
-    {ui::标签9, "CorvaneLabel", {356, 298, 469, 314}, true, "下载速度:0KB/S"},
-    {ui::标签10, "CorvaneLabel", {357, 371, 473, 387}, true, "剩余时间:"},
-    {ui::超文本浏览框1, "CorvaneHtmlViewer", {-1, 167, 331, 408}, true, nullptr},
-    {ui::外形框2, "CorvaneShapeBox", {2, 170, 498, 400}, true, ""},
-    {ui::编辑框1, "Edit", {8, 88, 64, 112}, false, ""},
-    {ui::超级按钮1, "CorvaneSuperBtn", {481, 3, 497, 19}, true, "×"},
-    {ui::进度条1, "msctls_progress32", {2, 402, 435, 428}, true, ""},
-    {ui::按钮2, "Button", {438, 402, 498, 428}, true, "开始更新"},
+    {ui::标签5, "CorvaneTransLabel", {67, 124, 339, 140}, true, "下载进度：", L"下载进度："},
+    {ui::标签1, "CorvaneLabel", {354, 178, 458, 194}, true, "本地版本号:", L"本地版本号:"},  // no zqd.ini
+    {ui::标签6, "CorvaneLabel", {356, 238, 469, 254}, true, "文件大小:0KB", L"文件大小:0KB"},
+    {ui::标签7, "CorvaneLabel", {356, 258, 469, 274}, true, "已下载:0KB", L"已下载:0KB"},
+    {ui::标签8, "CorvaneLabel", {356, 278, 469, 294}, true, "所用时间:0秒", L"所用时间:0秒"},
+    {ui::标签9, "CorvaneLabel", {356, 298, 469, 314}, true, "下载速度:0KB/S", L"下载速度:0KB/S"},
+    {ui::标签10, "CorvaneLabel", {357, 371, 473, 387}, true, "剩余时间:", L"剩余时间:"},
+    {ui::超文本浏览框1, "CorvaneHtmlViewer", {-1, 167, 331, 408}, true, nullptr, nullptr},
+    {ui::外形框2, "CorvaneShapeBox", {2, 170, 498, 400}, true, "", L""},
+    {ui::编辑框1, "Edit", {8, 88, 64, 112}, false, "", L""},
+    {ui::超级按钮1, "CorvaneSuperBtn", {481, 3, 497, 19}, true, "×", L"\u00D7"},
+    {ui::进度条1, "msctls_progress32", {2, 402, 435, 428}, true, "", L""},
+    {ui::按钮2, "Button", {438, 402, 498, 428}, true, "开始更新", L"开始更新"},
 };
 
 TEST_F(UpdaterWindow, OpensCentredWithItsThirteenControlsAndTheirTexts) {
@@ -72,6 +73,7 @@ TEST_F(UpdaterWindow, OpensCentredWithItsThirteenControlsAndTheirTexts) {
   EXPECT_EQ(client.left, left) << "no border";
   EXPECT_EQ(client.right - client.left, 500);
   EXPECT_EQ(client.bottom - client.top, 430);
+  EXPECT_EQ(driver::ReadWideText(window), L"Tavlor软件更新程序") << "the title on the taskbar";
   const LONG style = GetWindowLongA(window, GWL_STYLE);
   EXPECT_EQ(style & (WS_CAPTION | WS_THICKFRAME | WS_SYSMENU | WS_MAXIMIZEBOX), 0);
   EXPECT_NE(style & WS_MINIMIZEBOX, 0);
@@ -95,6 +97,7 @@ TEST_F(UpdaterWindow, OpensCentredWithItsThirteenControlsAndTheirTexts) {
     EXPECT_TRUE(control->enabled);
     if (expected.text != nullptr) {
       EXPECT_EQ(control->text, expected.text);
+      EXPECT_EQ(control->wideText, expected.shown);
     }
   }
   // With every tab order 0 the last tab-stop control of the table holds the focus.
@@ -120,6 +123,40 @@ int Count(const driver::ScreenImage& image, RECT area, bool (*test)(COLORREF)) {
   return count;
 }
 
+// A statistics label as a person should read it: the text drawn here with the Unicode
+// function in the label's font and colours (the default GUI font, black on white), left-aligned
+// and vertically centred; row by row from the top.
+std::vector<COLORREF> LabelAsWritten(const wchar_t* text, int width, int height) {
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+  HGDIOBJ previousBitmap = SelectObject(dc, bitmap);
+  HGDIOBJ previousFont = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+  RECT area{0, 0, width, height};
+  FillRect(dc, &area, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  SetTextColor(dc, RGB(0, 0, 0));
+  SetBkMode(dc, TRANSPARENT);
+  DrawTextW(dc, text, -1, &area, DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_NOCLIP);
+  std::vector<COLORREF> pixels;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) pixels.push_back(GetPixel(dc, x, y));
+  SelectObject(dc, previousFont);
+  SelectObject(dc, previousBitmap);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+  return pixels;
+}
+
+// How many pixels of `area` differ from `expected`.
+int Differences(const driver::ScreenImage& image, RECT area, const std::vector<COLORREF>& expected) {
+  int differences = 0;
+  size_t i = 0;
+  for (int y = area.top; y < area.bottom; ++y)
+    for (int x = area.left; x < area.right; ++x) differences += image.At(x, y) != expected[i++] ? 1 : 0;
+  return differences;
+}
+
 TEST_F(UpdaterWindow, ScreenShowsThePictureTheLabelsAndTheCloseButtonInItsFocusColours) {
   HWND window = Start();
   ASSERT_NE(window, nullptr);
@@ -142,6 +179,8 @@ TEST_F(UpdaterWindow, ScreenShowsThePictureTheLabelsAndTheCloseButtonInItsFocusC
   EXPECT_EQ(image->At(465, 246), RGB(255, 255, 255)) << "the end of 标签6";
   EXPECT_EQ(image->At(340, 380), RGB(255, 255, 255)) << "the panel";
   EXPECT_GT(Count(*image, {356, 238, 469, 254}, IsDark), 20) << "the text of 标签6";
+  // It reads as written, whatever the system's code page.
+  EXPECT_EQ(Differences(*image, {356, 238, 469, 254}, LabelAsWritten(L"文件大小:0KB", 113, 16)), 0);
   // The cyan caption on the green band, and the "×" in red (it holds the focus).
   EXPECT_GT(Count(*image, {67, 124, 339, 140}, IsCyan), 20);
   EXPECT_TRUE(IsDarkGreen(image->At(70, 132))) << "the caption has no background of its own";

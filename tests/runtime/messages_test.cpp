@@ -15,8 +15,8 @@ namespace {
 
 // What a box showed and what ShowMessage returned after the given button was pressed.
 struct Shown {
-  std::string text;
-  std::string caption;
+  std::wstring text;
+  std::wstring caption;
   HWND owner = nullptr;
   int32_t result = -100;
 };
@@ -43,8 +43,11 @@ Shown ShowAndPress(int button, Args... args) {
   });
   HWND box = nullptr;
   if (driver::WaitUntil(10000, [&] { return (box = PumpAndFindBox()) != nullptr; })) {
-    shown.text = driver::ReadText(GetDlgItem(box, 0xFFFF));
-    shown.caption = driver::ReadText(box);
+    wchar_t text[256] = L"", caption[256] = L"";
+    GetDlgItemTextW(box, 0xFFFF, text, 256);
+    GetWindowTextW(box, caption, 256);
+    shown.text = text;
+    shown.caption = caption;
     shown.owner = GetWindow(box, GW_OWNER);
     HWND pressed = GetDlgItem(box, button);
     if (pressed != nullptr) PostMessageA(pressed, BM_CLICK, 0, 0);
@@ -61,21 +64,21 @@ Shown ShowAndPress(int button, Args... args) {
 }
 
 TEST(ShowMessage, ShowsEachKindOfValueAsItsText) {
-  EXPECT_EQ(ShowAndPress(IDOK, Int(42)).text, "42");
-  EXPECT_EQ(ShowAndPress(IDOK, Double(2.5)).text, "2.5");
-  EXPECT_EQ(ShowAndPress(IDOK, Double(1e15)).text, "1e+015");
-  EXPECT_EQ(ShowAndPress(IDOK, Bool(true)).text, "真");
-  EXPECT_EQ(ShowAndPress(IDOK, DateTime(36526.5)).text, "2000年1月1日12时");
-  EXPECT_EQ(ShowAndPress(IDOK, TextArg("读文件出错!")).text, "读文件出错!");
-  EXPECT_EQ(ShowAndPress(IDOK, Omitted()).text, "");
+  EXPECT_EQ(ShowAndPress(IDOK, Int(42)).text, L"42");
+  EXPECT_EQ(ShowAndPress(IDOK, Double(2.5)).text, L"2.5");
+  EXPECT_EQ(ShowAndPress(IDOK, Double(1e15)).text, L"1e+015");
+  EXPECT_EQ(ShowAndPress(IDOK, Bool(true)).text, L"真");
+  EXPECT_EQ(ShowAndPress(IDOK, DateTime(36526.5)).text, L"2000年1月1日12时");
+  EXPECT_EQ(ShowAndPress(IDOK, TextArg("读文件出错!")).text, L"读文件出错!");
+  EXPECT_EQ(ShowAndPress(IDOK, Omitted()).text, L"");
 }
 
 TEST(ShowMessage, CaptionDefaultsAndTheResultIsZeroForOk) {
   const Shown plain = ShowAndPress(IDOK, TextArg("不能打开该URL!"), Int(0));
-  EXPECT_EQ(plain.caption, "信息：");
+  EXPECT_EQ(plain.caption, L"信息：");
   EXPECT_EQ(plain.result, 0);
   const Shown captioned = ShowAndPress(IDOK, TextArg("暂未发现新版，请耐心等待！"), Int(0), TextArg("温馨提示"));
-  EXPECT_EQ(captioned.caption, "温馨提示");
+  EXPECT_EQ(captioned.caption, L"温馨提示");
   EXPECT_EQ(captioned.result, 0);
 }
 

@@ -3,9 +3,10 @@
 
 namespace updater {
 
-// Whether the download may be installed: not empty, a complete Windows executable, and of the
-// announced SHA-256 when one was announced. Tells the user when not.
-bool DownloadIsAcceptable(const char* temporaryPath);
+// Whether the download may replace the executable: not empty, a complete Windows executable,
+// of the announced SHA-256 when one was announced, and signed by the installed executable's
+// signer when that one is signed. Tells the user when not.
+bool DownloadIsAcceptable(const char* temporaryPath, const char* executablePath);
 
 // Stops every running instance of the application and moves the download over the
 // executable in one step, so that the executable is at every moment either the old or the

@@ -51,16 +51,14 @@ void StopRunningApplication() {
   }
 }
 
-// A publisher who signs the installed executable signs every release: the download must then
-// carry a valid signature of the same subject. An unsigned installation takes any download.
-bool SignerCarriesOver(const char* temporaryPath, const char* executablePath) {
+}  // namespace
+
+bool SignedByInstalledPublisher(const char* temporaryPath, const char* executablePath) {
   rt::OwnedText installedSigner = rt::CallText(rt::CodeSigner, rt::TextArg(executablePath));
   if (installedSigner.empty()) return true;
   rt::OwnedText downloadSigner = rt::CallText(rt::CodeSigner, rt::TextArg(temporaryPath));
   return !downloadSigner.empty() && rt::CompareTexts(downloadSigner.get(), installedSigner.get()) == 0;
 }
-
-}  // namespace
 
 bool DownloadIsAcceptable(const char* temporaryPath, const char* executablePath) {
   if (rt::CallInt(rt::FileSize, rt::TextArg(temporaryPath)) <= 0) {
@@ -80,7 +78,7 @@ bool DownloadIsAcceptable(const char* temporaryPath, const char* executablePath)
       return false;
     }
   }
-  if (!SignerCarriesOver(temporaryPath, executablePath)) {
+  if (!SignedByInstalledPublisher(temporaryPath, executablePath)) {
     Tell(kBadSignature);
     return false;
   }

@@ -8,6 +8,10 @@ namespace updater {
 // signer when that one is signed. Tells the user when not.
 bool DownloadIsAcceptable(const char* temporaryPath, const char* executablePath);
 
+// A publisher who signs the installed executable signs every release: true when the installed
+// executable has no valid signature, or when the download has one of the same signer subject.
+bool SignedByInstalledPublisher(const char* temporaryPath, const char* executablePath);
+
 // Stops every running instance of the application and moves the download over the
 // executable in one step, so that the executable is at every moment either the old or the
 // complete new file. Shows nothing; returns whether the new executable is in place.

@@ -2,6 +2,7 @@
 
 #include "runtime/args.h"
 #include "runtime/clock.h"
+#include "runtime/code_signature.h"
 #include "runtime/file_hash.h"
 #include "runtime/files.h"
 #include "runtime/messages.h"
@@ -16,6 +17,7 @@ namespace {
 constexpr char kEmptyDownload[] = "下载的文件是空的，更新失败！";
 constexpr char kIncompleteProgram[] = "下载的文件不是完整的程序，更新失败！";
 constexpr char kChecksumMismatch[] = "下载的文件校验失败，更新失败！";
+constexpr char kBadSignature[] = "下载的文件签名无效，更新失败！";
 constexpr char kCannotReplace[] = "更新失败，请关闭主程序后重试！";
 
 constexpr int32_t kStopAttempts = 20;
@@ -40,7 +42,14 @@ bool StopRunningApplication(const char* executablePath) {
 
 }  // namespace
 
-bool DownloadIsAcceptable(const char* temporaryPath) {
+bool SignedByInstalledPublisher(const char* temporaryPath, const char* executablePath) {
+  rt::OwnedText installedSigner = rt::CallText(rt::CodeSigner, rt::TextArg(executablePath));
+  if (installedSigner.empty()) return true;
+  rt::OwnedText downloadSigner = rt::CallText(rt::CodeSigner, rt::TextArg(temporaryPath));
+  return !downloadSigner.empty() && rt::CompareTexts(downloadSigner.get(), installedSigner.get()) == 0;
+}
+
+bool DownloadIsAcceptable(const char* temporaryPath, const char* executablePath) {
   if (rt::CallInt(rt::FileSize, rt::TextArg(temporaryPath)) <= 0) {
     Tell(kEmptyDownload);
     return false;
@@ -51,10 +60,15 @@ bool DownloadIsAcceptable(const char* temporaryPath) {
     Tell(kIncompleteProgram);
     return false;
   }
-  if (ExpectedSha256.empty()) return true;
-  rt::OwnedText actual = rt::CallText(rt::FileSha256, rt::TextArg(temporaryPath));
-  if (actual.empty() || rt::CompareTexts(actual.get(), ExpectedSha256.get()) != 0) {
-    Tell(kChecksumMismatch);
+  if (!ExpectedSha256.empty()) {
+    rt::OwnedText actual = rt::CallText(rt::FileSha256, rt::TextArg(temporaryPath));
+    if (actual.empty() || rt::CompareTexts(actual.get(), ExpectedSha256.get()) != 0) {
+      Tell(kChecksumMismatch);
+      return false;
+    }
+  }
+  if (!SignedByInstalledPublisher(temporaryPath, executablePath)) {
+    Tell(kBadSignature);
     return false;
   }
   return true;

@@ -37,13 +37,13 @@ uint32_t __stdcall WorkerThreadEntry(void* downloadWaits) {
 
 void UpdateWorker(bool downloadWaits) {
   rt::OwnedText temporaryPath(rt::ConcatTexts(2, InstallDir.get(), "\\更新文件.tmp"));
+  rt::OwnedText executablePath(rt::ConcatTexts(4, InstallDir.get(), "\\", AppName.get(), ".exe"));
   const int32_t result = FetchUnlessWaiting(temporaryPath.get(), downloadWaits);
   // A failure has told the user why; the window stays "正在更新" and only closing is left.
-  if (result != 0 || !DownloadIsAcceptable(temporaryPath.get())) return;
+  if (result != 0 || !DownloadIsAcceptable(temporaryPath.get(), executablePath.get())) return;
   if (!BeginInstall()) return;  // the user is leaving
 
   // From here to EndInstall the exit handlers wait instead of stopping this thread.
-  rt::OwnedText executablePath(rt::ConcatTexts(4, InstallDir.get(), "\\", AppName.get(), ".exe"));
   const bool installed = PutInPlace(temporaryPath.get(), executablePath.get());
   if (installed) {
     SetBarPosition(10000);

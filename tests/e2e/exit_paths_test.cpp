@@ -87,7 +87,7 @@ TEST_P(ExitPaths, EndWithZeroAndKeepTheApplicationWhole) {
   DWORD elapsedMs = 0;
   EXPECT_EQ(LeaveAndTime(update, way, elapsedMs), 0u);
   std::printf("[ figure   ] %s %s: ended in %lu ms\n", Name(way), Name(moment), static_cast<unsigned long>(elapsedMs));
-  EXPECT_LT(elapsedMs, 5000u) << "generous: the exit itself takes well under a second";
+  EXPECT_LT(elapsedMs, 3000u) << "generous: the exit itself takes well under a second";
 
   EXPECT_EQ(update.ApplicationState(), moment == Moment::Installed ? "new" : "old");
   EXPECT_FALSE(update.run().Exists("gx.ini"));

@@ -14,7 +14,6 @@ namespace updater {
 
 namespace {
 
-constexpr char kApplicationName[] = "Corvane.exe";
 constexpr char kEmptyDownload[] = "下载的文件是空的，更新失败！";
 constexpr char kIncompleteProgram[] = "下载的文件不是完整的程序，更新失败！";
 constexpr char kChecksumMismatch[] = "下载的文件校验失败，更新失败！";
@@ -30,25 +29,15 @@ void Tell(const char* message) { rt::Call(rt::ShowMessage, rt::TextArg(message),
 
 void Pause(int32_t ms) { rt::Call(rt::Delay, rt::Int(ms)); }
 
-int32_t RunningInstances() { return rt::CallInt(rt::CountProcesses, rt::TextArg(kApplicationName)); }
-
-// Waits until fewer than `before` instances run; true when that happened in time.
-bool WaitForFewerThan(int32_t before) {
-  for (int32_t waited = 0; waited < kEndWaitMs; waited += kPollMs) {
-    if (RunningInstances() < before) return true;
-    Pause(kPollMs);
+// Ends every running instance of the application of this folder, each waited for, until none
+// is left; false when one cannot be ended. The same program run from other folders is not ours
+// to end: it does not hold this executable.
+bool StopRunningApplication(const char* executablePath) {
+  for (int32_t attempt = 0; attempt < kStopAttempts; ++attempt) {
+    const int32_t stopped = rt::CallInt(rt::StopProcessesOf, rt::TextArg(executablePath), rt::Int(kEndWaitMs));
+    if (stopped <= 0) return stopped == 0;
   }
   return false;
-}
-
-// Ends the running instances one by one, each before the next is looked for.
-void StopRunningApplication() {
-  for (int32_t attempt = 0; attempt < kStopAttempts; ++attempt) {
-    const int32_t running = RunningInstances();
-    if (running == 0) return;
-    rt::Call(rt::KillProcess, rt::TextArg(kApplicationName));
-    if (!WaitForFewerThan(running)) return;
-  }
 }
 
 }  // namespace
@@ -99,8 +88,7 @@ bool ReplaceExecutable(const char* temporaryPath, const char* executablePath) {
 }  // namespace
 
 bool PutInPlace(const char* temporaryPath, const char* executablePath) {
-  StopRunningApplication();
-  return ReplaceExecutable(temporaryPath, executablePath);
+  return StopRunningApplication(executablePath) && ReplaceExecutable(temporaryPath, executablePath);
 }
 
 void TellNotInstalled() { Tell(kCannotReplace); }

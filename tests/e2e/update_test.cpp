@@ -161,7 +161,9 @@ TEST(Update, AnExecutableThatCannotBeReplacedIsKeptAndTheUpdateCanBeTriedAgain) 
     EXPECT_TRUE(driver::WaitUntil(kDeadlineMs, [&] { return IsWindowEnabled(button) != 0; }));
 
     CloseHandle(held);
-    if (downloadRemoved) EXPECT_TRUE(DeleteFileA(update.run().File("更新文件.tmp").c_str()));
+    if (downloadRemoved) {
+      EXPECT_TRUE(DeleteFileA(update.run().File("更新文件.tmp").c_str()));
+    }
     update.ClickButton();
     ASSERT_TRUE(update.WaitUntilInstalled());
     EXPECT_EQ(update.ApplicationState(), "new");

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <ole2.h>
 
+#include "app/lifecycle.h"
 #include "app/runtime_state.h"
 #include "runtime/external_functions.h"
 #include "runtime/program_state.h"
@@ -41,17 +42,13 @@ namespace {
 
 }  // namespace
 
-}  // namespace app
-
-namespace rt {
-
-void EndProgram(int32_t code) {
-  app::RuntimeState& state = app::State();
-  if (GetCurrentThreadId() != state.mainThread) app::EndFromOtherThread(code);
+void EndTheProgram(int32_t code) {
+  RuntimeState& state = State();
+  if (GetCurrentThreadId() != state.mainThread) EndFromOtherThread(code);
   // Called again while ending (from an exit cleanup or a fatal error inside the end sequence):
   // the sequence is not run twice.
   if (state.ending.exchange(true)) ExitProcess(static_cast<UINT>(code));
-  app::EndOnMainThread(code);
+  EndOnMainThread(code);
 }
 
-}  // namespace rt
+}  // namespace app

@@ -1,6 +1,5 @@
 // The program's frame: start-up, the start window, the message loop, event dispatch and the
-// runtime state of the run. EndProgram itself is declared with the program-wide state
-// (runtime/program_state.h).
+// runtime state of the run. Its end of the program is installed as rt::EndProgram's at start-up.
 #pragma once
 
 #include <windows.h>
@@ -17,6 +16,11 @@ int32_t ProgramEntry();
 
 // Prepares the runtime for the run; the first thing the program entry does.
 void RuntimeInit();
+
+// The end of the program (rt::EndProgram once RuntimeInit has run): stops event delivery,
+// destroys the windows, runs the exit cleanups and ends the process; forwarded to the main
+// thread from any other.
+[[noreturn]] void EndTheProgram(int32_t code);
 
 // Shows the form's window: brings an existing one forward, or creates it, raises its created,
 // position-changed and size-changed events and then shows it. Returns only on success.

@@ -75,6 +75,7 @@ void OnLastWindowGone() {
 }  // namespace
 
 void RuntimeInit() {
+  rt::SetProgramEnd(EndTheProgram);
   RuntimeState& state = State();
   // Runtime allocations come from the process heap (RuntimeAlloc); nothing to set up for it.
   if (!state.oleReady) state.oleReady = SUCCEEDED(OleInitialize(nullptr));

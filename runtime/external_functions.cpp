@@ -18,14 +18,12 @@ namespace rt {
 
 namespace {
 
-constexpr int32_t kMaxFunctions = 64;
-
 // The program's table and, per entry, the bound address and the module that supplied it.
 // Bound on the worker thread; a race between two binders would store the same values.
 const ExternalFunction* g_table = nullptr;
 int32_t g_count = 0;
-std::atomic<void*> g_addresses[kMaxFunctions];
-std::atomic<HMODULE> g_modules[kMaxFunctions];
+std::atomic<void*> g_addresses[kMaxExternalFunctions];
+std::atomic<HMODULE> g_modules[kMaxExternalFunctions];
 
 FARPROC Lookup(HMODULE module, const char* function) {
   if (function[0] == '#') {
@@ -69,11 +67,14 @@ void BindFromDefaultLibraries(int32_t index, const char* function) {
 }  // namespace
 
 void PrepareExternalFunctions(const ExternalFunction* table, int32_t count) {
+  // Entries past the runtime's slots could never be bound: a broken program, told at start-up.
+  if (count < 0 || count > kMaxExternalFunctions) FatalRuntimeError("声明的DLL命令过多", 0);
   g_table = table;
-  g_count = count < kMaxFunctions ? count : kMaxFunctions;
+  g_count = count;
 }
 
 void* BindExternalFunction(int32_t index) {
+  if (index < 0 || index >= g_count) FatalRuntimeError("调用了未声明的DLL命令", 0);
   if (void* address = g_addresses[index].load()) return address;
   const ExternalFunction& entry = g_table[index];
   if (entry.library[0] == '\0') {

@@ -28,10 +28,15 @@ struct ExternalFunction {
 inline constexpr const char* kDefaultLibraries[] = {"Kernel32.dll", "Gdi32.dll",  "User32.dll",
                                                     "Advapi32.dll", "Mpr.dll",    "Shell32.dll"};
 
-// Installs the program's table; entries are bound on their first call, not here.
+// The most entries a program's table may have.
+inline constexpr int32_t kMaxExternalFunctions = 64;
+
+// Installs the program's table; entries are bound on their first call, not here. A table of
+// more than kMaxExternalFunctions entries is a fatal error.
 void PrepareExternalFunctions(const ExternalFunction* table, int32_t count);
 
-// The address of entry index, binding it on first use. Never returns on failure.
+// The address of entry index, binding it on first use. Never returns on failure, nor for an
+// index outside the installed table.
 void* BindExternalFunction(int32_t index);
 
 // The module that supplied entry index's address, or null while it is unbound.

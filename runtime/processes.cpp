@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "runtime/command.h"
 #include "runtime/gbk.h"
@@ -13,6 +14,9 @@
 namespace rt {
 
 namespace {
+
+// Room for any path that does not need the long-path prefix.
+constexpr DWORD kLongPath = 1024;
 
 constexpr WORD kShowStates[] = {SW_HIDE, SW_SHOWNORMAL, SW_SHOWMINIMIZED, SW_SHOWMAXIMIZED, SW_SHOWNOACTIVATE,
                                 SW_MINIMIZE};
@@ -23,17 +27,77 @@ int32_t ShowMode(const ArgRecord& arg) {
   return mode < 1 ? 1 : (mode > 6 ? 6 : mode);
 }
 
-// Calls visit(processId) for every process whose executable name equals name ignoring case,
-// in the order of the system's list, until visit returns false.
+// Calls visit(entry) for every running process, in the order of the system's list, until
+// visit returns false.
 template <typename Visit>
-void ForEachProcessNamed(const char* name, Visit visit) {
+void ForEachProcess(Visit visit) {
   ScopedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
   if (!snapshot.valid()) return;
   PROCESSENTRY32 entry{};
   entry.dwSize = sizeof entry;
   for (BOOL more = Process32First(snapshot.get(), &entry); more; more = Process32Next(snapshot.get(), &entry)) {
-    if (EqualIgnoringCase(entry.szExeFile, name) && !visit(entry.th32ProcessID)) return;
+    if (!visit(entry)) return;
   }
+}
+
+// The same for the processes whose executable name equals name ignoring case.
+template <typename Visit>
+void ForEachProcessNamed(const char* name, Visit visit) {
+  ForEachProcess([&](const PROCESSENTRY32& entry) {
+    return !EqualIgnoringCase(entry.szExeFile, name) || visit(entry.th32ProcessID);
+  });
+}
+
+// One spelling for every name of a file: the full path with its long folder names, so that
+// "dir\\x.exe", "dir\.\x.exe" and an 8.3 name compare equal. Wide, because the file
+// system's letter case is compared on UTF-16.
+std::wstring NormalisedPath(std::wstring path) {
+  wchar_t buffer[kLongPath];
+  DWORD length = GetFullPathNameW(path.c_str(), kLongPath, buffer, nullptr);
+  if (length > 0 && length < kLongPath) path.assign(buffer, length);
+  length = GetLongPathNameW(path.c_str(), buffer, kLongPath);
+  if (length > 0 && length < kLongPath) path.assign(buffer, length);
+  return path;
+}
+
+std::wstring Widened(const char* text) {
+  wchar_t buffer[kLongPath];
+  const int length = MultiByteToWideChar(CP_ACP, 0, text, -1, buffer, kLongPath);
+  return length > 0 ? std::wstring(buffer, length - 1) : std::wstring();
+}
+
+// The executable of a running process, normalised; empty when it cannot be read (a process
+// of another user, or one that has just ended).
+std::wstring ExecutableOf(DWORD processId) {
+  ScopedHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+  wchar_t path[kLongPath];
+  DWORD length = kLongPath;
+  if (!process.valid() || !QueryFullProcessImageNameW(process.get(), 0, path, &length)) return {};
+  return NormalisedPath(std::wstring(path, length));
+}
+
+bool SamePath(const std::wstring& a, const std::wstring& b) {
+  return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
+         CSTR_EQUAL;
+}
+
+// Requests the end of a process and keeps a handle to wait for it; invalid when it cannot be ended.
+ScopedHandle EndProcess(DWORD processId) {
+  ScopedHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId));
+  if (process.valid() && !TerminateProcess(process.get(), 0) && WaitForSingleObject(process.get(), 0) != WAIT_OBJECT_0)
+    process.reset();
+  return process;
+}
+
+// Waits until every process has ended, at most ms in all.
+bool AllEnded(const std::vector<ScopedHandle>& processes, int32_t ms) {
+  const DWORD start = GetTickCount();
+  for (const ScopedHandle& process : processes) {
+    const DWORD spent = GetTickCount() - start;
+    const DWORD left = spent < static_cast<DWORD>(ms) ? static_cast<DWORD>(ms) - spent : 0;
+    if (WaitForSingleObject(process.get(), left) != WAIT_OBJECT_0) return false;
+  }
+  return true;
 }
 
 DWORD ProcessIdByName(const char* name) {
@@ -101,16 +165,21 @@ void KillProcess(ArgRecord* result, int32_t argc, const ArgRecord* args) {
   SetBool(result, TerminateProcess(process.get(), 0) != 0);
 }
 
-void CountProcesses(ArgRecord* result, int32_t argc, const ArgRecord* args) {
-  const char* name = TextOf(ArgAt(argc, args, 0));
-  int32_t count = 0;
-  if (name[0] != '\0') {
-    ForEachProcessNamed(name, [&](DWORD) {
-      ++count;
-      return true;
-    });
-  }
-  SetInt(result, count);
+void StopProcessesOf(ArgRecord* result, int32_t argc, const ArgRecord* args) {
+  const char* executable = TextOf(ArgAt(argc, args, 0));
+  if (executable[0] == '\0') return;
+  const std::wstring target = NormalisedPath(Widened(executable));
+  std::vector<ScopedHandle> ending;
+  bool refused = false;
+  ForEachProcess([&](const PROCESSENTRY32& entry) {
+    if (!SamePath(ExecutableOf(entry.th32ProcessID), target)) return true;
+    ScopedHandle process = EndProcess(entry.th32ProcessID);
+    refused = refused || !process.valid();
+    if (process.valid()) ending.push_back(std::move(process));
+    return true;
+  });
+  const bool ended = !refused && AllEnded(ending, ArgAt(argc, args, 1).AsInt());
+  SetInt(result, ended ? static_cast<int32_t>(ending.size()) : -1);
 }
 
 }  // namespace rt

@@ -15,7 +15,12 @@ void RunProgram(ArgRecord* result, int32_t argc, const ArgRecord* args);
 // name equals it ignoring case. Terminates exactly one process with exit code 0; no wait.
 void KillProcess(ArgRecord* result, int32_t argc, const ArgRecord* args);
 
-// (executable name) -> Int: how many running processes have that executable name.
-void CountProcesses(ArgRecord* result, int32_t argc, const ArgRecord* args);
+// (executable path, milliseconds) -> Int: ends every running process whose executable is that
+// file (the full paths compared without letter case), each with exit code 0, and waits for all
+// of them to be gone, at most the given time in all. Processes of other executables, of the
+// same name in other folders included, are left alone. The number of processes it ended
+// (0: none was running), or -1 when one of them could not be ended or was still there at the
+// end of the wait.
+void StopProcessesOf(ArgRecord* result, int32_t argc, const ArgRecord* args);
 
 }  // namespace rt

@@ -1,6 +1,7 @@
 #include "runtime/program_state.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <vector>
 
 namespace rt {
@@ -9,6 +10,8 @@ std::atomic<int32_t> EndingCounter{0};
 std::atomic<bool> ThreadWasKilled{false};
 
 namespace {
+
+std::atomic<ProgramEndRoutine> programEnd{nullptr};
 
 // Registered and run on the main thread only.
 std::vector<CleanupRoutine>& CleanupList() {
@@ -30,5 +33,14 @@ void RunExitCleanups() {
 }
 
 void ClearExitCleanups() { CleanupList().clear(); }
+
+void SetProgramEnd(ProgramEndRoutine routine) { programEnd.store(routine); }
+
+void EndProgram(int32_t code) {
+  if (ProgramEndRoutine end = programEnd.load()) end(code);
+  EndingCounter.fetch_add(1);
+  RunExitCleanups();
+  std::_Exit(code);
+}
 
 }  // namespace rt

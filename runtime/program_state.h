@@ -25,9 +25,15 @@ void RunExitCleanups();
 // Empties the list without calling anything (after a fatal error).
 void ClearExitCleanups();
 
-// Ends the program with the exit code: stops event delivery, destroys the windows, runs the
-// exit cleanups and ends the process. Called on another thread, it is forwarded to the main
-// thread. Defined by the lifecycle layer of the platform.
+using ProgramEndRoutine = void (*)(int32_t code);
+
+// Installs the lifecycle layer's end of the program, at start-up: it stops event delivery,
+// destroys the windows, runs the exit cleanups and ends the process, forwarded to the main
+// thread when called on another one. The routine does not return.
+void SetProgramEnd(ProgramEndRoutine routine);
+
+// Ends the program with the exit code through the installed end. A program without one (a
+// test, a probe) ends by running the exit cleanups and exiting.
 [[noreturn]] void EndProgram(int32_t code);
 
 }  // namespace rt

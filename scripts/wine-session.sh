@@ -6,6 +6,10 @@
 #   start_wine_session PREFIX_DIRECTORY
 
 wine_session_xvfb=
+
+# True where 32-bit code runs only under qemu's emulator (scripts/setup registered it).
+wine_is_emulated() { [ -e /proc/sys/fs/binfmt_misc/corvane-i386 ]; }
+
 stop_wine_session() {
   WINEPREFIX="$CORVANE_WINEPREFIX" wineserver -k 2>/dev/null || true
   [ -z "$wine_session_xvfb" ] || kill "$wine_session_xvfb" 2>/dev/null || true
@@ -29,5 +33,5 @@ start_wine_session() {
   WINEPREFIX="$CORVANE_WINEPREFIX" wineserver -p
   # Wine's own background processes start now, detached from any output a caller captures:
   # started by a later program instead, they would hold its pipes open.
-  "$(dirname "${BASH_SOURCE[0]}")/wine-run" cmd /c exit </dev/null >/dev/null 2>&1 || true
+  "$(dirname "${BASH_SOURCE[0]}")/wine-run" --services </dev/null >/dev/null 2>&1 || true
 }

@@ -23,6 +23,12 @@ void PaintLabel(HWND window, HDC dc, const RECT& client, const ControlState& sta
 void PaintTransLabel(HWND window, HDC dc, const RECT& client, const ControlState& state);
 void PaintShapeBox(HWND window, HDC dc, const RECT& client, const ControlState& state);
 
+// A label's text is not clipped to it: a container draws, after its own background, the part of
+// its labels' texts that reaches beyond them to the right.
+void PaintLabelOverflow(HWND container, HDC dc);
+// After a change of a label: the strip to its right in the container is drawn again.
+void InvalidateLabelOverflow(HWND label);
+
 // The procedure of a kind that does nothing but show its stored settings.
 template <PaintFn Paint>
 LRESULT CALLBACK PaintedControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

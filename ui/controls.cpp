@@ -6,6 +6,7 @@
 
 #include "runtime/wide_text.h"
 #include "ui/control_base.h"
+#include "ui/focus.h"
 #include "ui/gdi.h"
 
 namespace ui {
@@ -155,19 +156,22 @@ static void ApplyCommonState(HWND window, ControlState& state) {
   const bool visible = (GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE) != 0;
   if (visible != state.visible.load()) ShowWindow(window, state.visible.load() ? SW_SHOWNA : SW_HIDE);
   const bool enabled = IsWindowEnabled(window) != FALSE;
-  if (enabled == state.disabled.load()) EnableWindow(window, !state.disabled.load());
+  if (enabled == state.disabled.load()) EnableKeepingFocus(*state.form, window, !state.disabled.load());
 }
 
 void ApplyStoredState(ControlState& state) {
   state.syncPending.store(false);
   HWND window = state.window.load();
   if (window == nullptr) return;
+  const bool label = state.kind == ControlKind::Label;
+  if (label) InvalidateLabelOverflow(window);  // where its text reached so far
   ApplyCommonState(window, state);
   if (state.textChanged.exchange(false)) ShowStoredText(window, state);
   if (state.kind == ControlKind::ProcessBar) {
     ApplyBarState(window, state);
   } else if (!IsSystemKind(state.kind)) {
     InvalidateRect(window, nullptr, FALSE);
+    if (label) InvalidateLabelOverflow(window);
   }
 }
 

@@ -4,7 +4,7 @@
 
 namespace ui {
 
-void PaintShapeBox(HWND, HDC dc, const RECT& client, const ControlState& state) {
+void PaintShapeBox(HWND window, HDC dc, const RECT& client, const ControlState& state) {
   FillSolid(dc, client, state.def->backColor.Resolve());
   const COLORREF line = state.def->foreColor.Resolve();
   GdiObject<HPEN> pen(CreatePen(PS_INSIDEFRAME, 1, line));
@@ -12,6 +12,7 @@ void PaintShapeBox(HWND, HDC dc, const RECT& client, const ControlState& state) 
   Selection selectPen(dc, pen.get());
   Selection selectBrush(dc, brush.get());
   Rectangle(dc, client.left, client.top, client.right, client.bottom);
+  PaintLabelOverflow(window, dc);
 }
 
 }  // namespace ui

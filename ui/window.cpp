@@ -4,6 +4,7 @@
 #include "ui/control_base.h"
 #include "ui/controls.h"
 #include "ui/events.h"
+#include "ui/focus.h"
 #include "ui/html_viewer.h"
 #include "ui/picture.h"
 
@@ -24,32 +25,12 @@ FormInstance* FormOf(HWND window) {
 void PaintBackground(FormInstance& form, HDC dc, const RECT& area) {
   if (!form.picture) form.picture = std::make_unique<Picture>(Picture::FromResource(CORVANE_BACKGROUND_PICTURE));
   form.picture->DrawTiled(dc, area, form.def().background);
+  PaintLabelOverflow(form.window(), dc);
 }
 
 bool MayClose(const FormInstance& form) {
   if (!RaiseEvent(form, form.def().windowId, event::QueryClose).allow) return false;
   return RaiseEvent(form, form.def().windowId, event::QueryEnd).allow;
-}
-
-bool CanTakeFocus(const ControlState& state) {
-  HWND window = state.window.load();
-  return state.def->tabStop && state.visible.load() && window != nullptr && IsWindowEnabled(window);
-}
-
-// Gives the focus back to the control that had it last, or else to the tab-stop control with
-// the lowest tab order; all of this form's tab orders are 0, and on equal orders the control
-// listed last wins.
-void RestoreFocus(FormInstance& form) {
-  HWND window = form.window();
-  if (form.lastFocus != nullptr && IsWindow(form.lastFocus) && IsChild(window, form.lastFocus)) {
-    SetFocus(form.lastFocus);
-    return;
-  }
-  HWND chosen = nullptr;
-  for (const auto& state : form.controls()) {
-    if (CanTakeFocus(*state)) chosen = state->window.load();
-  }
-  if (chosen != nullptr) SetFocus(chosen);
 }
 
 void StoreWindowRect(HWND window, ControlState& state) {

@@ -20,6 +20,7 @@ enum class Declared : int32_t {
 };
 
 constexpr int32_t DeclaredFunctionCount = 8;
+static_assert(DeclaredFunctionCount <= rt::kMaxExternalFunctions, "the runtime binds at most 64 declared functions");
 
 extern const rt::ExternalFunction DeclaredFunctions[DeclaredFunctionCount];
 

@@ -17,10 +17,12 @@ void OnCloseButtonClick();
 // Event 2 of the window (about to be destroyed): removes the hand-off file and ends the program.
 void OnWindowDestroy();
 
-// The worker thread's routine: runs UpdateWorker.
-uint32_t __stdcall WorkerThreadEntry(void* parameter);
+// The worker thread's routine: runs UpdateWorker; its parameter is non-zero when a download
+// waits from an earlier try.
+uint32_t __stdcall WorkerThreadEntry(void* downloadWaits);
 
-// The worker's body: download, install, final state of the window.
-void UpdateWorker();
+// The worker's body: download (or take the one that waits), install, final state of the
+// window. After a failed install the button offers another try.
+void UpdateWorker(bool downloadWaits);
 
 }  // namespace updater

@@ -1,5 +1,8 @@
 #include "updater/http_download.h"
 
+#include <windows.h>
+#include <wininet.h>
+
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
@@ -26,15 +29,13 @@ constexpr char kRequestHeaders[] =
     "User-Agent: Mozilla/4.0(compatible; MSIE 6.0; Windows NT 5.0; MyIE2; .NET CLR 1.1.4322)";
 static_assert(sizeof kRequestHeaders - 1 == 156, "the header block is 156 bytes");
 
-constexpr uint32_t kProxyConnection = 0x04;         // INTERNET_CONNECTION_PROXY
-constexpr uint32_t kPreconfig = 0;                  // INTERNET_OPEN_TYPE_PRECONFIG
-constexpr uint32_t kPreconfigNoAutoproxy = 4;       // ..._WITH_NO_AUTOPROXY
-constexpr uint32_t kHttpDecoding = 65;              // INTERNET_OPTION_HTTP_DECODING
-constexpr uint32_t kOpenFlags = 0x84000100;         // reload, no cache write, no-cache pragma
-constexpr uint32_t kContentLengthQuery = 0x20000005;  // HTTP_QUERY_CONTENT_LENGTH, as a number
-constexpr uint32_t kStatusQuery = 0x20000013;         // HTTP_QUERY_STATUS_CODE, as a number
-constexpr uint32_t kContentEncodingQuery = 29;        // HTTP_QUERY_CONTENT_ENCODING
-constexpr uint32_t kCustomHeaderQuery = 65535;        // HTTP_QUERY_CUSTOM
+// The functions are bound by name at run time; their constants come from the platform's header.
+constexpr uint32_t kOpenFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE;
+constexpr uint32_t kContentLengthQuery = HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER;
+constexpr uint32_t kStatusQuery = HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER;
+constexpr uint32_t kDirectOpen = INTERNET_OPEN_TYPE_PRECONFIG_WITH_NO_AUTOPROXY;
+constexpr uint32_t kProxyOpen = INTERNET_OPEN_TYPE_PRECONFIG;
+static_assert(kOpenFlags == 0x84000100 && kContentLengthQuery == 0x20000005 && kStatusQuery == 0x20000013);
 constexpr int32_t kChunkSize = 10240;
 
 constexpr char kNoConnection[] = "Internet连接错误!";
@@ -112,14 +113,14 @@ void QueryText(uint32_t request, uint32_t query, const char* name, char (&value)
 // WinINet reports the Content-Type there once it has decoded the body).
 bool IsContentEncoded(uint32_t request) {
   char coding[256];
-  QueryText(request, kContentEncodingQuery, "", coding);
+  QueryText(request, HTTP_QUERY_CONTENT_ENCODING, "", coding);
   return coding[0] != '\0' && !rt::EqualIgnoringCase(coding, "identity") && std::strchr(coding, '/') == nullptr;
 }
 
 // Whether a partial answer starts at offset ("Content-Range: bytes <offset>-...").
 bool RangeStartsAt(uint32_t request, int32_t offset) {
   char range[256];
-  QueryText(request, kCustomHeaderQuery, "Content-Range", range);
+  QueryText(request, HTTP_QUERY_CUSTOM, "Content-Range", range);
   const char* digits = std::strncmp(range, "bytes ", 6) == 0 ? range + 6 : nullptr;
   return digits != nullptr && std::strtoll(digits, nullptr, 10) == offset;
 }
@@ -175,14 +176,14 @@ int32_t HttpDownload(const char* url, const char* localPath, ProgressCallback pr
   CallDeclared(Declared::InternetGetConnectedState, {rt::Word(&connection), 0});
   rt::OwnedText uptime = rt::CallText(rt::ToText, rt::Int(Uptime()));
   rt::OwnedText agent(rt::ConcatTexts(2, "Agent", uptime.get()));
-  const bool proxy = rt::CallInt(rt::BitAnd, rt::Int(static_cast<int32_t>(connection)), rt::Int(kProxyConnection)) != 0;
+  const bool proxy = rt::CallInt(rt::BitAnd, rt::Int(static_cast<int32_t>(connection)), rt::Int(INTERNET_CONNECTION_PROXY)) != 0;
   Session session(CallDeclared(Declared::InternetOpenA,
-                               {rt::Word(agent.get()), proxy ? kPreconfig : kPreconfigNoAutoproxy, 0, 0, 0}));
+                               {rt::Word(agent.get()), proxy ? kProxyOpen : kDirectOpen, 0, 0, 0}));
   if (session.get() == 0) return Fail(kNoConnection);
   // Stored bytes must be the body itself, not its compressed form.
   uint32_t on = 1;
   const bool decoding = CallDeclared(Declared::InternetSetOptionA,
-                                     {session.get(), kHttpDecoding, rt::Word(&on), sizeof on}) != 0;
+                                     {session.get(), INTERNET_OPTION_HTTP_DECODING, rt::Word(&on), sizeof on}) != 0;
 
   rt::OwnedText headers = RequestHeaders(resume, resumeOffset);
   rt::OwnedBytes buffer = rt::CallBytes(rt::BlankBytes, rt::Int(kChunkSize));

@@ -2,6 +2,7 @@
 
 #include "runtime/args.h"
 #include "runtime/clock.h"
+#include "runtime/code_signature.h"
 #include "runtime/file_hash.h"
 #include "runtime/files.h"
 #include "runtime/messages.h"
@@ -13,10 +14,10 @@ namespace updater {
 
 namespace {
 
-constexpr char kApplicationName[] = "Corvane.exe";
 constexpr char kEmptyDownload[] = "下载的文件是空的，更新失败！";
 constexpr char kIncompleteProgram[] = "下载的文件不是完整的程序，更新失败！";
 constexpr char kChecksumMismatch[] = "下载的文件校验失败，更新失败！";
+constexpr char kBadSignature[] = "下载的文件签名无效，更新失败！";
 constexpr char kCannotReplace[] = "更新失败，请关闭主程序后重试！";
 
 constexpr int32_t kStopAttempts = 20;
@@ -28,30 +29,27 @@ void Tell(const char* message) { rt::Call(rt::ShowMessage, rt::TextArg(message),
 
 void Pause(int32_t ms) { rt::Call(rt::Delay, rt::Int(ms)); }
 
-int32_t RunningInstances() { return rt::CallInt(rt::CountProcesses, rt::TextArg(kApplicationName)); }
-
-// Waits until fewer than `before` instances run; true when that happened in time.
-bool WaitForFewerThan(int32_t before) {
-  for (int32_t waited = 0; waited < kEndWaitMs; waited += kPollMs) {
-    if (RunningInstances() < before) return true;
-    Pause(kPollMs);
+// Ends every running instance of the application of this folder, each waited for, until none
+// is left; false when one cannot be ended. The same program run from other folders is not ours
+// to end: it does not hold this executable.
+bool StopRunningApplication(const char* executablePath) {
+  for (int32_t attempt = 0; attempt < kStopAttempts; ++attempt) {
+    const int32_t stopped = rt::CallInt(rt::StopProcessesOf, rt::TextArg(executablePath), rt::Int(kEndWaitMs));
+    if (stopped <= 0) return stopped == 0;
   }
   return false;
 }
 
-// Ends the running instances one by one, each before the next is looked for.
-void StopRunningApplication() {
-  for (int32_t attempt = 0; attempt < kStopAttempts; ++attempt) {
-    const int32_t running = RunningInstances();
-    if (running == 0) return;
-    rt::Call(rt::KillProcess, rt::TextArg(kApplicationName));
-    if (!WaitForFewerThan(running)) return;
-  }
-}
-
 }  // namespace
 
-bool DownloadIsAcceptable(const char* temporaryPath) {
+bool SignedByInstalledPublisher(const char* temporaryPath, const char* executablePath) {
+  rt::OwnedText installedSigner = rt::CallText(rt::CodeSigner, rt::TextArg(executablePath));
+  if (installedSigner.empty()) return true;
+  rt::OwnedText downloadSigner = rt::CallText(rt::CodeSigner, rt::TextArg(temporaryPath));
+  return !downloadSigner.empty() && rt::CompareTexts(downloadSigner.get(), installedSigner.get()) == 0;
+}
+
+bool DownloadIsAcceptable(const char* temporaryPath, const char* executablePath) {
   if (rt::CallInt(rt::FileSize, rt::TextArg(temporaryPath)) <= 0) {
     Tell(kEmptyDownload);
     return false;
@@ -62,10 +60,15 @@ bool DownloadIsAcceptable(const char* temporaryPath) {
     Tell(kIncompleteProgram);
     return false;
   }
-  if (ExpectedSha256.empty()) return true;
-  rt::OwnedText actual = rt::CallText(rt::FileSha256, rt::TextArg(temporaryPath));
-  if (actual.empty() || rt::CompareTexts(actual.get(), ExpectedSha256.get()) != 0) {
-    Tell(kChecksumMismatch);
+  if (!ExpectedSha256.empty()) {
+    rt::OwnedText actual = rt::CallText(rt::FileSha256, rt::TextArg(temporaryPath));
+    if (actual.empty() || rt::CompareTexts(actual.get(), ExpectedSha256.get()) != 0) {
+      Tell(kChecksumMismatch);
+      return false;
+    }
+  }
+  if (!SignedByInstalledPublisher(temporaryPath, executablePath)) {
+    Tell(kBadSignature);
     return false;
   }
   return true;
@@ -85,8 +88,7 @@ bool ReplaceExecutable(const char* temporaryPath, const char* executablePath) {
 }  // namespace
 
 bool PutInPlace(const char* temporaryPath, const char* executablePath) {
-  StopRunningApplication();
-  return ReplaceExecutable(temporaryPath, executablePath);
+  return StopRunningApplication(executablePath) && ReplaceExecutable(temporaryPath, executablePath);
 }
 
 void TellNotInstalled() { Tell(kCannotReplace); }

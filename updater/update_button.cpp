@@ -19,8 +19,9 @@ void StartUpdate() {
   SetButtonDisabled(true);
   rt::OwnedText directory = rt::CallText(rt::GetRunDirectory);
   InstallDir = rt::OwnedText(rt::ConcatTexts(2, directory.get(), "\\"));
-  EnterDownloading();
-  rt::Call(rt::StartThread, rt::ThreadRoutineArg(WorkerThreadEntry), rt::Omitted(), rt::IntRef(&WorkerThread));
+  const bool downloadWaits = EnterDownloading();
+  rt::Call(rt::StartThread, rt::ThreadRoutineArg(WorkerThreadEntry), rt::Int(downloadWaits ? 1 : 0),
+           rt::IntRef(&WorkerThread));
 }
 
 void StartApplication() {

@@ -1,4 +1,5 @@
 #include "runtime/args.h"
+#include "runtime/files.h"
 #include "runtime/text_ops.h"
 #include "updater/globals.h"
 #include "updater/handlers.h"
@@ -10,20 +11,39 @@
 
 namespace updater {
 
-uint32_t __stdcall WorkerThreadEntry(void*) {
-  UpdateWorker();
+namespace {
+
+// The new executable in the temporary file: the download an earlier try left there, when it
+// waits and is still there, else fetched anew. 0 when it is there, -1 after a failure that the
+// download has shown.
+int32_t FetchUnlessWaiting(const char* temporaryPath, bool downloadWaits) {
+  if (downloadWaits && rt::CallInt(rt::FileSize, rt::TextArg(temporaryPath)) > 0) return 0;
+  return HttpDownload(DownloadUrl.c_str(), temporaryPath, ReportProgress, 0, false);
+}
+
+// The user is asked to close the application, and the button then offers to try again.
+void OfferAnotherTry() {
+  TellNotInstalled();
+  SetButtonCaption("开始更新");
+  SetButtonDisabled(false);
+}
+
+}  // namespace
+
+uint32_t __stdcall WorkerThreadEntry(void* downloadWaits) {
+  UpdateWorker(downloadWaits != nullptr);
   return 0;
 }
 
-void UpdateWorker() {
+void UpdateWorker(bool downloadWaits) {
   rt::OwnedText temporaryPath(rt::ConcatTexts(2, InstallDir.get(), "\\更新文件.tmp"));
-  const int32_t result = HttpDownload(DownloadUrl.c_str(), temporaryPath.get(), ReportProgress, 0, false);
+  rt::OwnedText executablePath(rt::ConcatTexts(4, InstallDir.get(), "\\", AppName.get(), ".exe"));
+  const int32_t result = FetchUnlessWaiting(temporaryPath.get(), downloadWaits);
   // A failure has told the user why; the window stays "正在更新" and only closing is left.
-  if (result != 0 || !DownloadIsAcceptable(temporaryPath.get())) return;
+  if (result != 0 || !DownloadIsAcceptable(temporaryPath.get(), executablePath.get())) return;
   if (!BeginInstall()) return;  // the user is leaving
 
   // From here to EndInstall the exit handlers wait instead of stopping this thread.
-  rt::OwnedText executablePath(rt::ConcatTexts(4, InstallDir.get(), "\\", AppName.get(), ".exe"));
   const bool installed = PutInPlace(temporaryPath.get(), executablePath.get());
   if (installed) {
     SetBarPosition(10000);
@@ -31,8 +51,8 @@ void UpdateWorker() {
     SetButtonCaption("启动软件");
     SetButtonDisabled(false);
   }
-  EndInstall();
-  if (!installed) TellNotInstalled();
+  EndInstall(installed);
+  if (!installed) OfferAnotherTry();
 }
 
 }  // namespace updater

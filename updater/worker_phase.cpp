@@ -12,11 +12,13 @@ bool Move(WorkerPhase from, WorkerPhase to) { return g_phase.compare_exchange_st
 
 }  // namespace
 
-void EnterDownloading() { g_phase.store(WorkerPhase::Downloading); }
+bool EnterDownloading() { return g_phase.exchange(WorkerPhase::Downloading) == WorkerPhase::NotInstalled; }
 
 bool BeginInstall() { return Move(WorkerPhase::Downloading, WorkerPhase::Installing); }
 
-void EndInstall() { Move(WorkerPhase::Installing, WorkerPhase::Finished); }
+void EndInstall(bool installed) {
+  Move(WorkerPhase::Installing, installed ? WorkerPhase::Finished : WorkerPhase::NotInstalled);
+}
 
 bool HoldWorkerBack() {
   if (Move(WorkerPhase::Downloading, WorkerPhase::Stopping)) return true;

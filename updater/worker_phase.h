@@ -1,20 +1,23 @@
 // How far the worker has got. The exit handlers and the worker agree through it on who goes
 // first: once the worker has begun installing, the user's leaving waits for the install to
-// end; once the user has begun leaving, the worker installs nothing.
+// end; once the user has begun leaving, the worker installs nothing. An install that failed
+// leaves its checked download for the next worker, which the button may start.
 #pragma once
 
 namespace updater {
 
-enum class WorkerPhase : int { Idle, Downloading, Installing, Finished, Stopping };
+enum class WorkerPhase : int { Idle, Downloading, Installing, Finished, NotInstalled, Stopping };
 
-// Set by the button just before the worker starts.
-void EnterDownloading();
+// Set by the button just before a worker starts. True when the worker before it could not
+// install its download, so that the complete, checked file waits in the temporary file.
+bool EnterDownloading();
 
 // The worker's claim on the install: false when the user is already leaving.
 bool BeginInstall();
 
-// The worker has written its last state.
-void EndInstall();
+// The worker has written its last state: the new executable is in place, or it is not and the
+// download is left for another try.
+void EndInstall(bool installed);
 
 // The exit handlers' claim: true when the worker may now be stopped (no install is running);
 // false while an install runs (wait for the worker to end).

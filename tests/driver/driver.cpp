@@ -13,6 +13,8 @@ const wchar_t kUpdaterTitle[] = L"Tavlor软件更新程序";
 namespace {
 
 constexpr UINT kAnswerTimeoutFlags = SMTO_ABORTIFHUNG | SMTO_BLOCK;
+// How long real input waits for its target to be where the input will go.
+constexpr DWORD kInputReadyMs = 5000;
 
 bool SendWithTimeout(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD timeoutMs, DWORD_PTR* result) {
   return SendMessageTimeoutA(window, message, wParam, lParam, kAnswerTimeoutFlags, timeoutMs, result) != 0;
@@ -79,6 +81,15 @@ INPUT MouseInput(POINT at, DWORD flags) {
   input.mi.dy = MulDiv(at.y, 65536, height) + 1;
   input.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
   return input;
+}
+
+// One event at a time with a pause, as a hand would: a move loop, for one, reads them one by one.
+bool SendOneByOne(std::vector<INPUT> inputs) {
+  for (INPUT& input : inputs) {
+    if (SendInput(1, &input, sizeof input) != 1) return false;
+    Sleep(15);
+  }
+  return true;
 }
 
 BOOL CALLBACK CollectTopLevel(HWND window, LPARAM context) {
@@ -270,12 +281,28 @@ bool MouseDrag(POINT from, POINT to) {
     inputs.push_back(MouseInput(at, 0));
   }
   inputs.push_back(MouseInput(to, MOUSEEVENTF_LEFTUP));
-  // One event at a time with a pause, as a hand would: the move loop reads them one by one.
+  return SendOneByOne(inputs);
+}
+
+bool ClickWithMouse(HWND control) {
+  RECT rect;
+  if (!GetWindowRect(control, &rect)) return false;
+  const POINT centre{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+  if (!WaitUntil(kInputReadyMs, [&] { return WindowFromPoint(centre) == control; })) return false;
+  return SendOneByOne({MouseInput(centre, 0), MouseInput(centre, MOUSEEVENTF_LEFTDOWN),
+                       MouseInput(centre, MOUSEEVENTF_LEFTUP)});
+}
+
+bool PressKey(HWND window, WORD virtualKey) {
+  if (!WaitUntil(kInputReadyMs, [&] { return GetForegroundWindow() == window; })) return false;
+  std::vector<INPUT> inputs(2);
   for (INPUT& input : inputs) {
-    if (SendInput(1, &input, sizeof input) != 1) return false;
-    Sleep(15);
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = virtualKey;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC));
   }
-  return true;
+  inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  return SendOneByOne(inputs);
 }
 
 std::optional<MessageBoxInfo> WaitForMessageBox(DWORD processId, DWORD timeoutMs) {

@@ -113,6 +113,14 @@ bool RequestClose(HWND window);
 // release there.
 bool MouseDrag(POINT from, POINT to);
 
+// Real input (SendInput), which reaches the program the way a hand's does, focus rules and
+// all; posted messages go straight to a window and cannot show where the keys really go.
+// A left click at the centre of the control, once nothing covers it there.
+bool ClickWithMouse(HWND control);
+// A key pressed and released, once `window` is the foreground window: the system gives it to
+// whatever holds the focus there, or to nobody.
+bool PressKey(HWND window, WORD virtualKey);
+
 struct MessageBoxInfo {
   HWND window = nullptr;
   std::string caption;  // ANSI: as read in the system's code page

@@ -12,6 +12,7 @@
 //   corvane_driver drag     X1 Y1 X2 Y2 [--pid P]      real mouse drag, in the window's client coordinates
 //   corvane_driver msgbox   --pid P [--timeout MS] [--ok]   caption line, then the text; --ok presses OK
 //   corvane_driver wait     --pid P [--timeout MS]     the exit code once the process has ended
+//   corvane_driver trust-root FILE                     adds a DER certificate to the trusted roots
 //
 // IDs are the controls' ids in hexadecimal (for example 1601013F). Output is ANSI text.
 // Exit status: 0 done, 1 not found or timed out, 2 bad usage.
@@ -24,6 +25,7 @@
 #include <vector>
 
 #include "tests/driver/driver.h"
+#include "tests/driver/trusted_roots.h"
 
 namespace {
 
@@ -52,7 +54,8 @@ Options Parse(int argc, char** argv) {
 }
 
 int Usage() {
-  std::fputs("usage: corvane_driver find|list|text|position|wait-text|click|escape|close|drag|msgbox|wait ...\n", stderr);
+  std::fputs("usage: corvane_driver find|list|text|position|wait-text|click|escape|close|drag|msgbox|wait|trust-root ...\n",
+             stderr);
   return 2;
 }
 
@@ -128,6 +131,8 @@ int main(int argc, char** argv) {
   const Options options = Parse(argc, argv);
   if (options.words.empty()) return Usage();
   const std::string& command = options.words[0];
+  if (command == "trust-root" && options.words.size() == 2)
+    return driver::TrustRootCertificate(options.words[1]) ? 0 : Fail("cannot add the certificate to the trusted roots");
   if (command == "wait" || command == "msgbox") return RunOnProcess(options);
   HWND window = driver::FindUpdaterWindow(options.processId, options.timeoutMs);
   if (window == nullptr) return Fail("the updater's window is not there");

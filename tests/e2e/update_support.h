@@ -2,6 +2,7 @@
 // running), a hand-off file that announces the new one, and a server that delivers it.
 #pragma once
 
+#include <deque>
 #include <optional>
 #include <string>
 
@@ -61,7 +62,7 @@ class UpdateRun {
   testsrv::FaultServer server_;
   std::string url_;
   driver::Process updater_;
-  std::vector<driver::Process> applications_;
+  std::deque<driver::Process> applications_;  // stays where it is while more are started
   HWND window_ = nullptr;
 };
 

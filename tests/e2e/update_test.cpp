@@ -120,9 +120,15 @@ TEST(Update, AnEmptyDownloadIsNotInstalled) {
   EXPECT_EQ(update.ApplicationState(), "old");
 }
 
-TEST(Update, EveryRunningInstanceIsStopped) {
+// Every copy of the run directory's Corvane.exe is stopped; the same program run from another
+// folder does not hold this executable and runs on.
+TEST(Update, EveryRunningInstanceIsStoppedAndNoneOfAnotherFolder) {
   UpdateRun update;
   update.Prepare();
+  e2e::RunDirectory elsewhere("corvane-elsewhere");
+  ASSERT_TRUE(elsewhere.Write("Corvane.exe", e2e::OldApplication()));
+  driver::Process other = elsewhere.Start("Corvane.exe");
+  ASSERT_NE(driver::FindWindowByTitle("Corvane 1.0", other.id(), kDeadlineMs), nullptr);
   driver::Process& first = update.StartApplication();
   driver::Process& second = update.StartApplication();
   ASSERT_NE(update.StartUpdater(), nullptr);
@@ -131,22 +137,39 @@ TEST(Update, EveryRunningInstanceIsStopped) {
   EXPECT_TRUE(first.WaitForExit(kDeadlineMs).has_value());
   EXPECT_TRUE(second.WaitForExit(kDeadlineMs).has_value());
   EXPECT_EQ(update.ApplicationState(), "new");
+  EXPECT_FALSE(other.WaitForExit(0).has_value()) << "the program of another folder was stopped";
 }
 
-TEST(Update, AnExecutableThatCannotBeReplacedIsKept) {
-  UpdateRun update;
-  update.Prepare();
-  // Held open by another program, without leave to delete or replace it.
-  HANDLE held = CreateFileA(update.run().File("Corvane.exe").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  ASSERT_NE(update.StartUpdater(), nullptr);
-  update.ClickButton();
-  EXPECT_EQ(AnswerMessage(update), "更新失败，请关闭主程序后重试！");
-  CloseHandle(held);
-  EXPECT_EQ(update.ApplicationState(), "old");
-  EXPECT_NE(update.Text(ui::标签5), "下载完成！");
-  EXPECT_EQ(update.Text(ui::按钮2), "正在更新");
+// Held open by another program, the executable is kept, and the user is asked to close that
+// program and try again. Once it is released, "开始更新" installs the download already made,
+// or fetches it again when it has gone meanwhile.
+TEST(Update, AnExecutableThatCannotBeReplacedIsKeptAndTheUpdateCanBeTriedAgain) {
+  for (const bool downloadRemoved : {false, true}) {
+    SCOPED_TRACE(downloadRemoved ? "the download removed before the retry" : "the download kept");
+    UpdateRun update;
+    update.Prepare();
+    HANDLE held = CreateFileA(update.run().File("Corvane.exe").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    ASSERT_NE(update.StartUpdater(), nullptr);
+    update.ClickButton();
+    EXPECT_EQ(AnswerMessage(update), "更新失败，请关闭主程序后重试！");
+    EXPECT_EQ(update.ApplicationState(), "old");
+    EXPECT_NE(update.Text(ui::标签5), "下载完成！");
+    HWND button = update.Control(ui::按钮2);
+    EXPECT_TRUE(driver::WaitForText(button, "开始更新", kDeadlineMs));
+    EXPECT_TRUE(driver::WaitUntil(kDeadlineMs, [&] { return IsWindowEnabled(button) != 0; }));
+
+    CloseHandle(held);
+    if (downloadRemoved) {
+      EXPECT_TRUE(DeleteFileA(update.run().File("更新文件.tmp").c_str()));
+    }
+    update.ClickButton();
+    ASSERT_TRUE(update.WaitUntilInstalled());
+    EXPECT_EQ(update.ApplicationState(), "new");
+    EXPECT_FALSE(update.run().Exists("更新文件.tmp"));
+    EXPECT_EQ(update.server().Requests().size(), downloadRemoved ? 2u : 1u);
+  }
 }
 
 }  // namespace

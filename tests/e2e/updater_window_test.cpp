@@ -7,6 +7,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "tests/e2e/loopback_listener.h"
 #include "ui/properties.h"
 
@@ -190,8 +192,81 @@ TEST_F(UpdaterWindow, ScreenShowsThePictureTheLabelsAndTheCloseButtonInItsFocusC
 TEST_F(UpdaterWindow, EscEndsTheProgramWithZero) {
   HWND window = Start();
   ASSERT_NE(window, nullptr);
-  ASSERT_TRUE(driver::PressEscape(window));
+  ASSERT_TRUE(driver::PressKey(window, VK_ESCAPE));
   EXPECT_EQ(process_.WaitForExit(kDeadlineMs), 0u);
+}
+
+// Whether a pixel carries ink of black text on the white panel (font smoothing included).
+bool IsInk(COLORREF c) { return std::min({GetRValue(c), GetGValue(c), GetBValue(c)}) < 200; }
+
+// The rightmost column with ink in a band of rows, from `left` up to (not including) `right`;
+// -1 when there is none.
+int RightmostInk(const driver::ScreenImage& image, int top, int bottom, int left, int right) {
+  for (int x = right - 1; x >= left; --x)
+    for (int y = top; y < bottom; ++y)
+      if (IsInk(image.At(x, y))) return x;
+  return -1;
+}
+
+// The longest texts the progress report writes are wider than their labels (all but the
+// elapsed time, which always fits): they are drawn
+// whole, over the white panel to the right, while the label keeps its size and its text; a
+// shorter text afterwards leaves nothing of them behind.
+TEST_F(UpdaterWindow, StatisticsLabelsShowTheirWholeTexts) {
+  HWND window = Start();
+  ASSERT_NE(window, nullptr);
+  const struct {
+    uint32_t id;
+    const char* text;
+    const char* shorter;
+  } labels[] = {
+      {ui::标签6, "文件大小:2097151.99KB", "文件大小:1KB"},
+      {ui::标签7, "已下载:2097151.99KB\r\n", "已下载:1KB\r\n"},
+      {ui::标签9, "下载速度:99999.99KB/s\r\n", "下载速度:1KB/s\r\n"},
+      {ui::标签10, "剩余时间:99时59分59秒", "剩余时间:0时0分1秒"},
+  };
+  constexpr int kPanelEnd = 498;  // one past the white panel's last column, in the client area
+  const RECT client = driver::ClientRectOnScreen(window);
+  HDC screen = GetDC(nullptr);
+  HGDIOBJ previousFont = SelectObject(screen, GetStockObject(DEFAULT_GUI_FONT));  // the labels' font
+  for (const auto& label : labels) {
+    const std::string text = label.text;
+    SCOPED_TRACE(text);
+    const auto control = driver::FindControl(window, label.id);
+    ASSERT_TRUE(control.has_value());
+    const std::string shown = text.substr(0, text.find('\r'));
+    SIZE extent{};
+    GetTextExtentPoint32A(screen, shown.c_str(), static_cast<int>(shown.size()), &extent);
+    const int textEnd = control->rect.left + extent.cx;  // one past its last column
+    ASSERT_GT(textEnd, control->rect.right) << "the text fits its label: nothing to show";
+    ASSERT_LE(textEnd, kPanelEnd) << "the text is wider than the panel";
+
+    DWORD_PTR answer = 0;
+    ASSERT_TRUE(SendMessageTimeoutA(control->window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(label.text),
+                                    SMTO_ABORTIFHUNG, 2000, &answer));
+    int inkEnd = -1;
+    driver::WaitUntil(kDeadlineMs, [&] {
+      const auto image = driver::CaptureScreen(client);
+      inkEnd = image ? RightmostInk(*image, control->rect.top, control->rect.bottom, control->rect.left, kPanelEnd) : -1;
+      return inkEnd >= textEnd - 3;
+    });
+    EXPECT_GE(inkEnd, textEnd - 3) << "painted up to column " << inkEnd << ", the text ends at " << textEnd;
+    EXPECT_LT(inkEnd, textEnd);
+    const auto after = driver::FindControl(window, label.id);
+    ASSERT_TRUE(after.has_value());
+    EXPECT_EQ(after->rect.right - after->rect.left, control->rect.right - control->rect.left);
+    EXPECT_EQ(after->text, text);
+
+    ASSERT_TRUE(SendMessageTimeoutA(control->window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(label.shorter),
+                                    SMTO_ABORTIFHUNG, 2000, &answer));
+    EXPECT_TRUE(driver::WaitUntil(kDeadlineMs, [&] {
+      const auto image = driver::CaptureScreen(client);
+      return image && RightmostInk(*image, control->rect.top, control->rect.bottom, control->rect.left, kPanelEnd) <
+                          control->rect.right;
+    })) << "the longer text stays beside the shorter one";
+  }
+  SelectObject(screen, previousFont);
+  ReleaseDC(nullptr, screen);
 }
 
 TEST_F(UpdaterWindow, CloseMessageFromOutsideEndsTheProgramWithZero) {

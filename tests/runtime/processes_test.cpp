@@ -53,7 +53,7 @@ TEST(RunProgram, AMissingProgramIsNotStarted) {
 
 class KillProcessTest : public ::testing::Test {
  protected:
-  driver::TempDirectory dir_{"kill"};
+  driver::TempDirectory dir_{"停止 kill"};  // a blank and a double-byte name
   std::string exe_ = dir_ / "Corvane.exe";
 
   void SetUp() override { ASSERT_TRUE(driver::CopyFileTo(Child(), exe_)); }
@@ -87,16 +87,39 @@ TEST_F(KillProcessTest, ByWindowTitleAndById) {
   EXPECT_EQ(byDouble.WaitForExit(5000), 0u);
 }
 
-TEST_F(KillProcessTest, OnlyOneOfSeveralAndCounting) {
+TEST_F(KillProcessTest, OnlyOneOfSeveral) {
   driver::Process first = StartWindow("first");
   driver::Process second = StartWindow("second");
-  EXPECT_EQ(CallInt(CountProcesses, Txt("corvane.exe")), 2);
   EXPECT_TRUE(CallBool(KillProcess, Txt("Corvane.exe")));
   EXPECT_TRUE(driver::WaitUntil(5000, [&] { return !!first.WaitForExit(0) || !!second.WaitForExit(0); }));
   EXPECT_TRUE(!first.WaitForExit(0) != !second.WaitForExit(0)) << "exactly one ends";
-  EXPECT_TRUE(driver::WaitUntil(5000, [] { return CallInt(CountProcesses, Txt("Corvane.exe")) == 1; }));
   first.Kill();
   second.Kill();
+}
+
+// Every copy of one executable, however its path is spelled, is ended and waited for; the same
+// program from another folder runs on.
+TEST_F(KillProcessTest, StoppingAnExecutableEndsEveryCopyOfItAndNoOther) {
+  driver::TempDirectory otherDir("kill");
+  ASSERT_TRUE(driver::CopyFileTo(Child(), otherDir / "Corvane.exe"));
+  driver::Process elsewhere = driver::Process::Start(Quoted(otherDir / "Corvane.exe") + " window elsewhere");
+  ASSERT_NE(driver::FindWindowByTitle("elsewhere", 0, 10000), nullptr);
+
+  driver::Process first = StartWindow("first");
+  driver::Process second = StartWindow("second");
+  EXPECT_EQ(CallInt(StopProcessesOf, Txt(exe_), Int(5000)), 2);
+  EXPECT_EQ(first.WaitForExit(0), 0u);
+  EXPECT_EQ(second.WaitForExit(0), 0u);
+
+  char shortPath[MAX_PATH] = "";
+  GetShortPathNameA(exe_.c_str(), shortPath, MAX_PATH);
+  for (const std::string& spelling : {dir_.path() + "\\\\corvane.EXE", std::string(shortPath)}) {
+    driver::Process copy = StartWindow(spelling);
+    EXPECT_EQ(CallInt(StopProcessesOf, Txt(spelling), Int(5000)), 1) << spelling;
+    EXPECT_EQ(copy.WaitForExit(0), 0u) << spelling;
+  }
+  EXPECT_FALSE(elsewhere.WaitForExit(0).has_value()) << "the program of another folder was ended";
+  EXPECT_EQ(CallInt(StopProcessesOf, Txt(otherDir / "Corvane.exe"), Int(5000)), 1);
 }
 
 TEST(KillProcess, NothingToKill) {
@@ -104,7 +127,8 @@ TEST(KillProcess, NothingToKill) {
   EXPECT_FALSE(CallBool(KillProcess, Txt("NoSuchProgram.exe")));
   EXPECT_FALSE(CallBool(KillProcess, Int(0)));
   EXPECT_FALSE(CallBool(KillProcess, Bool(true)));
-  EXPECT_EQ(CallInt(CountProcesses, Txt("NoSuchProgram.exe")), 0);
+  EXPECT_EQ(CallInt(StopProcessesOf, Txt(""), Int(0)), 0);
+  EXPECT_EQ(CallInt(StopProcessesOf, Txt("C:\\no\\such\\Corvane.exe"), Int(0)), 0);
 }
 
 LONG g_threadRuns = 0;

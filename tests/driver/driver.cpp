@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstring>
 #include <iterator>
 #include <utility>
@@ -231,15 +232,9 @@ bool WaitForText(HWND control, const std::string& expected, DWORD timeoutMs) {
 }
 
 std::wstring ReadWideText(HWND window) {
-  std::wstring text(256, L'\0');
-  for (;;) {
-    const int copied = GetWindowTextW(window, text.data(), static_cast<int>(text.size()));
-    if (copied < static_cast<int>(text.size()) - 1) {
-      text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
-      return text;
-    }
-    text.resize(text.size() * 2);
-  }
+  std::wstring text(32768, L'\0');  // room for any text the tests read
+  text.resize(static_cast<size_t>(std::max(GetWindowTextW(window, text.data(), static_cast<int>(text.size())), 0)));
+  return text;
 }
 
 int ReadProgressPosition(HWND bar, DWORD timeoutMs) {

@@ -2,6 +2,7 @@
 // UpdaterWindow, what the program entry registers to run at the end, and the external
 // functions the download declares.
 #include "app/wiring.h"
+#include "ui/events.h"
 #include "updater/declared_functions.h"
 #include "updater/globals.h"
 #include "updater/handlers.h"
@@ -11,10 +12,10 @@ namespace app {
 namespace {
 
 constexpr EventBinding kBindings[] = {
-    {ui::UpdaterForm, ui::UpdaterWindow, 0, updater::OnWindowCreated},  // created
-    {ui::UpdaterForm, ui::UpdaterWindow, 2, updater::OnWindowDestroy},  // about to be destroyed
-    {ui::UpdaterForm, ui::超级按钮1, 0, updater::OnCloseButtonClick},    // clicked
-    {ui::UpdaterForm, ui::按钮2, 0, updater::OnUpdateButtonClick},       // clicked
+    {ui::UpdaterForm, ui::UpdaterWindow, ui::event::Created, updater::OnWindowCreated},
+    {ui::UpdaterForm, ui::UpdaterWindow, ui::event::Destroy, updater::OnWindowDestroy},
+    {ui::UpdaterForm, ui::超级按钮1, ui::event::Click, updater::OnCloseButtonClick},
+    {ui::UpdaterForm, ui::按钮2, ui::event::Click, updater::OnUpdateButtonClick},
 };
 
 constexpr rt::CleanupRoutine kExitCleanups[] = {updater::FreeGlobals};

@@ -26,7 +26,6 @@ ui::EventAnswer FireEvent(ui::FormId formId, ui::ControlId controlId, int32_t ev
   if (!ui::KindHasEvents(control->kind)) rt::FatalRuntimeError("引发事件的窗口组件无效", 0);
   const EventHandler handler = BoundHandler(formId, controlId, event);
   if (handler == nullptr) return {};
-  State().currentSource = {formId, controlId};
   handler();
   return {true, true};
 }

@@ -34,14 +34,6 @@ void RunMessageLoop();
 // is ending.
 ui::EventAnswer FireEvent(ui::FormId form, ui::ControlId control, int32_t event);
 
-// The control whose event is being handled (or was last handled).
-struct EventSource {
-  ui::FormId form = 0;
-  ui::ControlId control = 0;
-};
-EventSource CurrentEventSource();
-
 DWORD MainThreadId();
-HWND HiddenOwnerWindow();
 
 }  // namespace app

@@ -7,10 +7,6 @@ RuntimeState& State() {
   return state;
 }
 
-EventSource CurrentEventSource() { return State().currentSource; }
-
 DWORD MainThreadId() { return State().mainThread; }
-
-HWND HiddenOwnerWindow() { return State().hiddenOwner; }
 
 }  // namespace app

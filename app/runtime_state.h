@@ -18,7 +18,6 @@ struct RuntimeState {
   bool oleReady = false;
   bool loopStarted = false;  // from now on the last window's end posts a quit message
   std::atomic<bool> ending{false};  // the main thread has started the end sequence
-  EventSource currentSource;
   std::span<const EventBinding> bindings;  // of the loaded forms, checked at start-up
 };
 

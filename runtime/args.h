@@ -56,10 +56,6 @@ inline ArgRecord BytesArg(const OwnedBytes& bytes) { return BytesArg(bytes.get()
 // A by-reference argument: the address of the caller's 32-bit variable, with the variable's tag.
 inline ArgRecord IntRef(int32_t* variable) { return Pointer(variable, TypeTag::Int); }
 
-inline ArgRecord Subroutine(void (*routine)()) {
-  return Pointer(reinterpret_cast<const void*>(routine), TypeTag::SubroutinePtr);
-}
-
 // Calls a runtime operation with a zeroed result record and the given arguments.
 template <typename... Args>
 ArgRecord Call(CommandFn operation, const Args&... args) {

@@ -9,19 +9,11 @@
 
 #include "runtime/command.h"
 #include "runtime/text_ops.h"
+#include "runtime/wide_text.h"
 
 namespace rt {
 
 namespace {
-
-std::wstring WidePath(const char* path) {
-  const int length = MultiByteToWideChar(CP_ACP, 0, path, -1, nullptr, 0);
-  if (length <= 1) return {};
-  std::wstring wide(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, path, -1, wide.data(), length);
-  wide.resize(static_cast<size_t>(length - 1));
-  return wide;
-}
 
 // One verification of a file's signature by the system's trust provider. The provider's state
 // (signers, chains) stays readable until the verification is closed.
@@ -88,7 +80,7 @@ std::string SubjectOf(PCCERT_CONTEXT certificate) {
 }
 
 std::string VerifiedSigner(const char* path) {
-  const std::wstring widePath = WidePath(path);
+  const std::wstring widePath = SystemWidened(path);
   if (widePath.empty()) return {};
   TrustVerification verification(widePath);
   if (!verification.passed()) return {};

@@ -32,7 +32,10 @@ void ReplaceFileWith(ArgRecord* result, int32_t argc, const ArgRecord* args) {
   // Windows refuses to replace a read-only file; some systems that provide the call do not,
   // so the refusal is made here, the same everywhere.
   const DWORD attributes = GetFileAttributesA(target);
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) return;
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    SetLastError(ERROR_ACCESS_DENIED);  // what Windows itself reports
+    return;
+  }
   SetBool(result, MoveFileExA(TextOf(ArgAt(argc, args, 0)), target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0);
 }
 

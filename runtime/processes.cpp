@@ -9,6 +9,8 @@
 
 #include "runtime/command.h"
 #include "runtime/gbk.h"
+#include "runtime/trace.h"
+#include "runtime/wide_text.h"
 #include "runtime/win_handle.h"
 
 namespace rt {
@@ -60,12 +62,6 @@ std::wstring NormalisedPath(std::wstring path) {
   return path;
 }
 
-std::wstring Widened(const char* text) {
-  wchar_t buffer[kLongPath];
-  const int length = MultiByteToWideChar(CP_ACP, 0, text, -1, buffer, kLongPath);
-  return length > 0 ? std::wstring(buffer, length - 1) : std::wstring();
-}
-
 // The executable of a running process, normalised; empty when it cannot be read (a process
 // of another user, or one that has just ended).
 std::wstring ExecutableOf(DWORD processId) {
@@ -84,8 +80,12 @@ bool SamePath(const std::wstring& a, const std::wstring& b) {
 // Requests the end of a process and keeps a handle to wait for it; invalid when it cannot be ended.
 ScopedHandle EndProcess(DWORD processId) {
   ScopedHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId));
-  if (process.valid() && !TerminateProcess(process.get(), 0) && WaitForSingleObject(process.get(), 0) != WAIT_OBJECT_0)
+  const bool ending = process.valid() && (TerminateProcess(process.get(), 0) ||
+                                          WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0);
+  if (!ending) {
+    Trace("stop: a process could not be ended", {{"pid", processId}, {"error", LastSystemError()}});
     process.reset();
+  }
   return process;
 }
 
@@ -95,7 +95,10 @@ bool AllEnded(const std::vector<ScopedHandle>& processes, int32_t ms) {
   for (const ScopedHandle& process : processes) {
     const DWORD spent = GetTickCount() - start;
     const DWORD left = spent < static_cast<DWORD>(ms) ? static_cast<DWORD>(ms) - spent : 0;
-    if (WaitForSingleObject(process.get(), left) != WAIT_OBJECT_0) return false;
+    if (WaitForSingleObject(process.get(), left) != WAIT_OBJECT_0) {
+      Trace("stop: a process did not end in time", {{"pid", GetProcessId(process.get())}, {"ms", ms}});
+      return false;
+    }
   }
   return true;
 }
@@ -168,7 +171,7 @@ void KillProcess(ArgRecord* result, int32_t argc, const ArgRecord* args) {
 void StopProcessesOf(ArgRecord* result, int32_t argc, const ArgRecord* args) {
   const char* executable = TextOf(ArgAt(argc, args, 0));
   if (executable[0] == '\0') return;
-  const std::wstring target = NormalisedPath(Widened(executable));
+  const std::wstring target = NormalisedPath(SystemWidened(executable));
   std::vector<ScopedHandle> ending;
   bool refused = false;
   ForEachProcess([&](const PROCESSENTRY32& entry) {

@@ -17,6 +17,15 @@ size_t WidenInto(const char* text, size_t length, wchar_t* out, size_t capacity)
   return static_cast<size_t>(units);
 }
 
+std::wstring SystemWidened(const char* text) {
+  const int length = text != nullptr ? MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0) : 0;
+  if (length <= 1) return {};
+  std::wstring wide(static_cast<size_t>(length), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), length);
+  wide.resize(static_cast<size_t>(length - 1));
+  return wide;
+}
+
 WideText::WideText(const char* text) : WideText(text, text != nullptr ? std::strlen(text) : 0) {}
 
 WideText::WideText(const char* text, size_t length) {

@@ -18,6 +18,11 @@ constexpr unsigned kTextCodePage = 936;
 // for the places where the heap may be what failed.
 size_t WidenInto(const char* text, size_t length, wchar_t* out, size_t capacity);
 
+// A file name or an address as the system's ANSI functions read it (in the system's own code
+// page, the way the ANSI file functions take the program's paths), for a function that only
+// takes UTF-16. Empty for null.
+std::wstring SystemWidened(const char* text);
+
 // A text as UTF-16, for one call of a Unicode function.
 class WideText {
  public:

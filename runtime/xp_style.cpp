@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "runtime/command.h"
+#include "runtime/gdi_scope.h"
 #include "runtime/xp_style_paint.h"
 
 namespace rt {
@@ -74,21 +75,15 @@ XpButtonState ButtonState(HWND button, bool hot) {
 void PaintButton(HWND button, HDC target, XpKind kind, bool hot) {
   RECT client;
   GetClientRect(button, &client);
-  HDC memory = CreateCompatibleDC(target);
-  HBITMAP bitmap = CreateCompatibleBitmap(target, client.right, client.bottom);
-  HGDIOBJ oldBitmap = SelectObject(memory, bitmap);
+  const BufferedDC buffer(target, client.right, client.bottom);
   const XpColours colours = XpColoursFor(XpFrameColour(g_xp.scheme));
   const XpButtonState state = ButtonState(button, hot);
   switch (kind) {
-    case XpKind::PushButton: PaintXpPushButton(button, memory, colours, state); break;
-    case XpKind::CheckBox: PaintXpCheckOrRadio(button, memory, colours, state, false); break;
-    case XpKind::RadioButton: PaintXpCheckOrRadio(button, memory, colours, state, true); break;
-    default: PaintXpGroupBox(button, memory, colours, state.disabled); break;
+    case XpKind::PushButton: PaintXpPushButton(button, buffer.dc(), colours, state); break;
+    case XpKind::CheckBox: PaintXpCheckOrRadio(button, buffer.dc(), colours, state, false); break;
+    case XpKind::RadioButton: PaintXpCheckOrRadio(button, buffer.dc(), colours, state, true); break;
+    default: PaintXpGroupBox(button, buffer.dc(), colours, state.disabled); break;
   }
-  BitBlt(target, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
-  SelectObject(memory, oldBitmap);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
 }
 
 bool IsButtonKind(XpKind kind) {

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "runtime/gdi_scope.h"
+
 namespace rt {
 
 namespace {
@@ -21,21 +23,15 @@ void VerticalGradient(HDC dc, const RECT& area, COLORREF top, COLORREF bottom) {
   const int height = area.bottom - area.top;
   for (int y = 0; y < height; ++y) {
     const int percent = height > 1 ? y * 100 / (height - 1) : 0;
-    HBRUSH brush = CreateSolidBrush(Mix(top, bottom, percent));
-    RECT line{area.left, area.top + y, area.right, area.top + y + 1};
-    FillRect(dc, &line, brush);
-    DeleteObject(brush);
+    FillSolid(dc, RECT{area.left, area.top + y, area.right, area.top + y + 1}, Mix(top, bottom, percent));
   }
 }
 
 void RoundFrame(HDC dc, const RECT& area, COLORREF colour, int radius) {
-  HPEN pen = CreatePen(PS_SOLID, 1, colour);
-  HGDIOBJ oldPen = SelectObject(dc, pen);
-  HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+  const GdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, colour));
+  const Selection penSelection(dc, pen.get());
+  const Selection hollow(dc, GetStockObject(NULL_BRUSH));
   RoundRect(dc, area.left, area.top, area.right, area.bottom, radius, radius);
-  SelectObject(dc, oldBrush);
-  SelectObject(dc, oldPen);
-  DeleteObject(pen);
 }
 
 // The text the control itself holds and would draw, in UTF-16 as the system keeps it, so that
@@ -52,11 +48,14 @@ std::wstring WindowText(HWND window) {
   }
 }
 
+// The font the control draws with, as it answers WM_GETFONT.
+HGDIOBJ FontOf(HWND control) { return reinterpret_cast<HGDIOBJ>(SendMessageA(control, WM_GETFONT, 0, 0)); }
+
 // Draws the control's text in its own font, centred or left-aligned, in one or more lines.
 void DrawLabel(HWND control, HDC dc, RECT area, bool disabled, UINT horizontal) {
   const std::wstring text = WindowText(control);
   if (text.empty()) return;
-  HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+  const Selection font(dc, FontOf(control));
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, disabled ? GetSysColor(COLOR_GRAYTEXT) : GetSysColor(COLOR_BTNTEXT));
   const bool multiline = (GetWindowLongA(control, GWL_STYLE) & BS_MULTILINE) != 0;
@@ -69,7 +68,35 @@ void DrawLabel(HWND control, HDC dc, RECT area, bool disabled, UINT horizontal) 
   } else {
     DrawTextW(dc, text.c_str(), -1, &area, DT_SINGLELINE | DT_VCENTER | horizontal);
   }
-  SelectObject(dc, oldFont);
+}
+
+// The empty square or circle of a check box or radio button.
+void DrawBox(HDC dc, const RECT& box, COLORREF frame, bool radio) {
+  const GdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, frame));
+  const Selection penSelection(dc, pen.get());
+  const Selection hollow(dc, GetStockObject(NULL_BRUSH));
+  if (radio) {
+    Ellipse(dc, box.left, box.top, box.right, box.bottom);
+  } else {
+    Rectangle(dc, box.left, box.top, box.right, box.bottom);
+  }
+}
+
+// What is inside a checked box: a dot, a filled square (indeterminate, check 2) or a tick.
+void DrawMark(HDC dc, const RECT& box, COLORREF mark, bool radio, int check) {
+  const GdiObject<HBRUSH> brush(CreateSolidBrush(mark));
+  const GdiObject<HPEN> pen(CreatePen(PS_SOLID, 2, mark));
+  const Selection penSelection(dc, pen.get());
+  if (radio) {
+    const Selection fill(dc, brush.get());
+    Ellipse(dc, box.left + 4, box.top + 4, box.right - 4, box.bottom - 4);
+  } else if (check == 2) {
+    const RECT square{box.left + 3, box.top + 3, box.right - 3, box.bottom - 3};
+    FillRect(dc, &square, brush.get());
+  } else {
+    const POINT tick[] = {{box.left + 3, box.top + 6}, {box.left + 5, box.top + 9}, {box.left + 10, box.top + 3}};
+    Polyline(dc, tick, 3);
+  }
 }
 
 }  // namespace
@@ -82,9 +109,7 @@ void PaintXpPushButton(HWND button, HDC dc, const XpColours& colours, const XpBu
   RECT client;
   GetClientRect(button, &client);
   if (state.disabled) {
-    HBRUSH fill = CreateSolidBrush(kDisabledFill);
-    FillRect(dc, &client, fill);
-    DeleteObject(fill);
+    FillSolid(dc, client, kDisabledFill);
   } else if (state.pressed) {
     VerticalGradient(dc, client, colours.tint, colours.light);
   } else {
@@ -110,38 +135,8 @@ void PaintXpCheckOrRadio(HWND button, HDC dc, const XpColours& colours, const Xp
   RECT box{client.left, top, client.left + size, top + size};
   const COLORREF frame = state.disabled ? kDisabledFrame : (state.hot ? colours.hotFrame : colours.frame);
   VerticalGradient(dc, RECT{box.left + 1, box.top + 1, box.right - 1, box.bottom - 1}, colours.tint, colours.light);
-  HPEN pen = CreatePen(PS_SOLID, 1, frame);
-  HGDIOBJ oldPen = SelectObject(dc, pen);
-  HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
-  if (radio) {
-    Ellipse(dc, box.left, box.top, box.right, box.bottom);
-  } else {
-    Rectangle(dc, box.left, box.top, box.right, box.bottom);
-  }
-  SelectObject(dc, oldBrush);
-  SelectObject(dc, oldPen);
-  DeleteObject(pen);
-
-  if (state.check != 0) {
-    const COLORREF mark = state.disabled ? kDisabledFrame : RGB(33, 161, 33);
-    HBRUSH brush = CreateSolidBrush(mark);
-    HPEN markPen = CreatePen(PS_SOLID, 2, mark);
-    oldPen = SelectObject(dc, markPen);
-    if (radio) {
-      oldBrush = SelectObject(dc, brush);
-      Ellipse(dc, box.left + 4, box.top + 4, box.right - 4, box.bottom - 4);
-      SelectObject(dc, oldBrush);
-    } else if (state.check == 2) {
-      RECT square{box.left + 3, box.top + 3, box.right - 3, box.bottom - 3};
-      FillRect(dc, &square, brush);
-    } else {
-      const POINT tick[] = {{box.left + 3, box.top + 6}, {box.left + 5, box.top + 9}, {box.left + 10, box.top + 3}};
-      Polyline(dc, tick, 3);
-    }
-    SelectObject(dc, oldPen);
-    DeleteObject(markPen);
-    DeleteObject(brush);
-  }
+  DrawBox(dc, box, frame, radio);
+  if (state.check != 0) DrawMark(dc, box, state.disabled ? kDisabledFrame : RGB(33, 161, 33), radio, state.check);
   RECT text{box.right + 4, client.top, client.right, client.bottom};
   DrawLabel(button, dc, text, state.disabled, DT_LEFT);
 }
@@ -149,7 +144,7 @@ void PaintXpCheckOrRadio(HWND button, HDC dc, const XpColours& colours, const Xp
 void PaintXpGroupBox(HWND box, HDC dc, const XpColours& colours, bool disabled) {
   RECT client;
   GetClientRect(box, &client);
-  HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(box, WM_GETFONT, 0, 0)));
+  const Selection font(dc, FontOf(box));
   TEXTMETRICA metrics;
   GetTextMetricsA(dc, &metrics);
   RECT frame{client.left, client.top + metrics.tmHeight / 2, client.right, client.bottom};
@@ -164,7 +159,6 @@ void PaintXpGroupBox(HWND box, HDC dc, const XpColours& colours, bool disabled) 
     SetTextColor(dc, disabled ? GetSysColor(COLOR_GRAYTEXT) : Mix(colours.frame, RGB(0, 0, 0), 55));
     TextOutW(dc, label.left + 2, label.top, text.c_str(), static_cast<int>(text.size()));
   }
-  SelectObject(dc, oldFont);
 }
 
 void PaintXpOuterFrame(HWND control, const XpColours& colours, bool hot) {
@@ -180,9 +174,8 @@ void PaintXpOuterFrame(HWND control, const XpColours& colours, bool hot) {
   const LONG exStyle = GetWindowLongA(control, GWL_EXSTYLE);
   RECT outer{0, 0, window.right - window.left, window.bottom - window.top};
   const bool disabled = IsWindowEnabled(control) == 0;
-  HBRUSH frame = CreateSolidBrush(disabled ? kDisabledFrame : (hot ? colours.hotFrame : colours.frame));
-  FrameRect(dc, &outer, frame);
-  DeleteObject(frame);
+  const GdiObject<HBRUSH> frame(CreateSolidBrush(disabled ? kDisabledFrame : (hot ? colours.hotFrame : colours.frame)));
+  FrameRect(dc, &outer, frame.get());
   if (border >= 2 && (exStyle & WS_EX_CLIENTEDGE) != 0) {
     // The client edge is two pixels wide: its inner ring becomes plain white.
     RECT inner{1, 1, outer.right - 1, outer.bottom - 1};

@@ -29,12 +29,24 @@ void PaintLabelOverflow(HWND container, HDC dc);
 // After a change of a label: the strip to its right in the container is drawn again.
 void InvalidateLabelOverflow(HWND label);
 
-// The procedure of a kind that does nothing but show its stored settings.
-template <PaintFn Paint>
+// Messages a kind answers beyond showing its stored settings. False leaves the message to the
+// system's default.
+using MessageFn = bool (*)(HWND window, ControlState& state, UINT message, WPARAM wParam, LPARAM lParam,
+                           LRESULT& result);
+
+// The procedure of a kind of our own: the messages every such control answers from its stored
+// settings, painting with Paint, then the kind's own messages, if it has any.
+template <PaintFn Paint, MessageFn KindMessage = nullptr>
 LRESULT CALLBACK PaintedControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-LRESULT CALLBACK SuperBtnProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-LRESULT CALLBACK HtmlViewerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// SuperBtn: its colours by state, and the mouse, focus and keys that make a click.
+void PaintSuperBtn(HWND window, HDC dc, const RECT& client, const ControlState& state);
+bool HandleSuperBtnMessage(HWND window, ControlState& state, UINT message, WPARAM wParam, LPARAM lParam,
+                           LRESULT& result);
+// HtmlViewer: blank until its browser draws, and the browser's life and size.
+void PaintHtmlViewer(HWND window, HDC dc, const RECT& client, const ControlState& state);
+bool HandleHtmlViewerMessage(HWND window, ControlState& state, UINT message, WPARAM wParam, LPARAM lParam,
+                             LRESULT& result);
 // Placed in front of the system's button, edit box and progress bar.
 LRESULT CALLBACK SystemControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -59,11 +71,16 @@ bool HandleOwnControlMessage(HWND window, ControlState& state, UINT message, WPA
 // The font the control draws with: its own or the system's default GUI font.
 HFONT FontOf(const ControlState& state);
 
-template <PaintFn Paint>
+template <PaintFn Paint, MessageFn KindMessage>
 LRESULT CALLBACK PaintedControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   ControlState* state = OwnControlState(window, message, lParam);
   LRESULT result = 0;
-  if (state != nullptr && HandleOwnControlMessage(window, *state, message, wParam, lParam, Paint, result)) return result;
+  if (state != nullptr) {
+    if (HandleOwnControlMessage(window, *state, message, wParam, lParam, Paint, result)) return result;
+    if constexpr (KindMessage != nullptr) {
+      if (KindMessage(window, *state, message, wParam, lParam, result)) return result;
+    }
+  }
   return DefWindowProcA(window, message, wParam, lParam);
 }
 

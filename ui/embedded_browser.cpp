@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "runtime/wide_text.h"
+
 namespace ui {
 
 // The container's side of in-place activation: one object that is the browser's client site,
@@ -102,15 +104,8 @@ class BrowserSite final : public IOleClientSite, public IOleInPlaceSite, public 
 
 namespace {
 
-std::wstring Widen(const char* text) {
-  const int length = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-  std::wstring wide(length > 0 ? length - 1 : 0, L'\0');
-  if (length > 1) MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), length);
-  return wide;
-}
-
 void Navigate(IWebBrowser2* browser, const char* address) {
-  BSTR url = SysAllocString(Widen(address).c_str());
+  BSTR url = SysAllocString(rt::SystemWidened(address).c_str());
   VARIANT empty;
   VariantInit(&empty);
   browser->Navigate(url, &empty, &empty, &empty, &empty);

@@ -1,112 +1,19 @@
-// Scoped GDI handles, so that every object, selection and paint is released on every path.
+// The controls' drawing helpers: the scoped GDI handles, and texts and fonts from the stored settings.
 #pragma once
 
 #include <windows.h>
 
-#include <utility>
-
+#include "runtime/gdi_scope.h"
 #include "runtime/wide_text.h"
 #include "ui/form.h"
 
 namespace ui {
 
-// An owned GDI object (font, brush, pen, bitmap), deleted with the scope.
-template <typename Handle>
-class GdiObject {
- public:
-  GdiObject() = default;
-  explicit GdiObject(Handle handle) : handle_(handle) {}
-  GdiObject(const GdiObject&) = delete;
-  GdiObject& operator=(const GdiObject&) = delete;
-  GdiObject(GdiObject&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-  GdiObject& operator=(GdiObject&& other) noexcept {
-    reset(std::exchange(other.handle_, nullptr));
-    return *this;
-  }
-  ~GdiObject() { reset(); }
-  Handle get() const { return handle_; }
-  void reset(Handle handle = nullptr) {
-    if (handle_ != nullptr) DeleteObject(handle_);
-    handle_ = handle;
-  }
-
- private:
-  Handle handle_ = nullptr;
-};
-
-// Selects an object into a DC for the length of the scope.
-class Selection {
- public:
-  Selection(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
-  ~Selection() { SelectObject(dc_, previous_); }
-  Selection(const Selection&) = delete;
-  Selection& operator=(const Selection&) = delete;
-
- private:
-  HDC dc_;
-  HGDIOBJ previous_;
-};
-
-// BeginPaint ... EndPaint.
-class PaintScope {
- public:
-  explicit PaintScope(HWND window) : window_(window) { dc_ = BeginPaint(window, &paint_); }
-  ~PaintScope() { EndPaint(window_, &paint_); }
-  PaintScope(const PaintScope&) = delete;
-  PaintScope& operator=(const PaintScope&) = delete;
-  HDC dc() const { return dc_; }
-
- private:
-  HWND window_;
-  PAINTSTRUCT paint_{};
-  HDC dc_;
-};
-
-// An off-screen copy of a client area: drawn into, then copied to the target in one blit, so
-// that a control repainted after every downloaded chunk does not flicker.
-class BufferedDC {
- public:
-  BufferedDC(HDC target, int width, int height)
-      : target_(target),
-        width_(width),
-        height_(height),
-        dc_(CreateCompatibleDC(target)),
-        bitmap_(CreateCompatibleBitmap(target, width > 0 ? width : 1, height > 0 ? height : 1)),
-        selection_(dc_, bitmap_.get()) {}
-  ~BufferedDC() {
-    BitBlt(target_, 0, 0, width_, height_, dc_, 0, 0, SRCCOPY);
-    selection_.reset();
-    DeleteDC(dc_);
-  }
-  BufferedDC(const BufferedDC&) = delete;
-  BufferedDC& operator=(const BufferedDC&) = delete;
-  HDC dc() const { return dc_; }
-
- private:
-  class BitmapSelection {
-   public:
-    BitmapSelection(HDC dc, HBITMAP bitmap) : dc_(dc), previous_(SelectObject(dc, bitmap)) {}
-    void reset() {
-      if (dc_ != nullptr) SelectObject(dc_, previous_);
-      dc_ = nullptr;
-    }
-
-   private:
-    HDC dc_;
-    HGDIOBJ previous_;
-  };
-
-  HDC target_;
-  int width_, height_;
-  HDC dc_;
-  GdiObject<HBITMAP> bitmap_;
-  BitmapSelection selection_;
-};
-
-inline void FillSolid(HDC dc, const RECT& area, COLORREF color) {
-  GdiObject<HBRUSH> brush(CreateSolidBrush(color));
-  FillRect(dc, &area, brush.get());
-}
+using rt::BufferedDC;
+using rt::FillSolid;
+using rt::GdiObject;
+using rt::PaintScope;
+using rt::Selection;
 
 // Draws a stored (GBK) text with DrawTextW, so that it reads as written whatever the
 // system's code page; the arguments are DrawTextA's.
@@ -125,6 +32,20 @@ inline HFONT CreateStoredFont(const FontDef* font) {
                      CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, font->pitchAndFamily, face.c_str());
 }
 
-inline HFONT DefaultGuiFont() { return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)); }
+// The font of the controls that have none of their own: the system's default GUI font. Where the
+// system's code page is not the texts' own, that font may lack their glyphs (a Western system's
+// shows boxes), so its size and weight are asked for in the texts' character set instead, and
+// the font mapper picks a face that has them. Made once, kept for the life of the program.
+inline HFONT DefaultGuiFont() {
+  static const HFONT font = [] {
+    const auto stock = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    LOGFONTW metrics{};
+    if (GetACP() == rt::kTextCodePage || GetObjectW(stock, sizeof metrics, &metrics) == 0) return stock;
+    metrics.lfCharSet = GB2312_CHARSET;
+    const HFONT chinese = CreateFontIndirectW(&metrics);
+    return chinese != nullptr ? chinese : stock;
+  }();
+  return font;
+}
 
 }  // namespace ui

@@ -11,33 +11,34 @@ EmbeddedBrowser* BrowserOf(HWND viewer) {
   return reinterpret_cast<EmbeddedBrowser*>(GetWindowLongPtrA(viewer, GWLP_USERDATA));
 }
 
-// What shows before the page (and when there is no browser at all).
-void PaintBlank(HWND, HDC dc, const RECT& client, const ControlState&) { FillSolid(dc, client, RGB(255, 255, 255)); }
-
 }  // namespace
 
-LRESULT CALLBACK HtmlViewerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  ControlState* state = OwnControlState(window, message, lParam);
-  if (state == nullptr) return DefWindowProcA(window, message, wParam, lParam);
-  LRESULT result = 0;
-  if (HandleOwnControlMessage(window, *state, message, wParam, lParam, PaintBlank, result)) return result;
+// What shows before the page (and when there is no browser at all).
+void PaintHtmlViewer(HWND, HDC dc, const RECT& client, const ControlState&) {
+  FillSolid(dc, client, RGB(255, 255, 255));
+}
+
+// The browser lives as long as the window and takes the window's size.
+bool HandleHtmlViewerMessage(HWND window, ControlState& state, UINT message, WPARAM, LPARAM lParam,
+                             LRESULT& result) {
+  result = 0;
   switch (message) {
     case WM_CREATE: {
       // The window owns its browser; it is released with the window.
-      std::unique_ptr<EmbeddedBrowser> browser = EmbeddedBrowser::Create(window, state->def->text);
+      std::unique_ptr<EmbeddedBrowser> browser = EmbeddedBrowser::Create(window, state.def->text);
       SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(browser.release()));
-      return 0;
+      return true;
     }
     case WM_SIZE:
       if (EmbeddedBrowser* browser = BrowserOf(window)) browser->Resize(LOWORD(lParam), HIWORD(lParam));
-      return 0;
+      return true;
     case WM_DESTROY: {
       const std::unique_ptr<EmbeddedBrowser> browser(BrowserOf(window));  // released here
       SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-      return 0;
+      return true;
     }
     default:
-      return DefWindowProcA(window, message, wParam, lParam);
+      return false;
   }
 }
 

@@ -18,6 +18,8 @@ Colors CurrentColors(HWND window, const ControlState& state) {
   return {colors.textOut.Resolve(), colors.backOut.Resolve()};
 }
 
+}  // namespace
+
 void PaintSuperBtn(HWND window, HDC dc, const RECT& client, const ControlState& state) {
   const Colors colors = CurrentColors(window, state);
   FillSolid(dc, client, colors.back);
@@ -30,61 +32,63 @@ void PaintSuperBtn(HWND window, HDC dc, const RECT& client, const ControlState& 
   });
 }
 
+namespace {
+
 void Click(ControlState& state) { RaiseEvent(*state.form, state.id, event::Click); }
 
 }  // namespace
 
-LRESULT CALLBACK SuperBtnProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  ControlState* state = OwnControlState(window, message, lParam);
-  if (state == nullptr) return DefWindowProcA(window, message, wParam, lParam);
-  LRESULT result = 0;
-  if (HandleOwnControlMessage(window, *state, message, wParam, lParam, PaintSuperBtn, result)) return result;
+// Hover and focus colours, and a click on release inside.
+bool HandleSuperBtnMessage(HWND window, ControlState& state, UINT message, WPARAM wParam, LPARAM lParam,
+                           LRESULT& result) {
+  result = 0;
   switch (message) {
     case WM_MOUSEMOVE:
-      if (!state->mouseInside) {
-        state->mouseInside = true;
+      if (!state.mouseInside) {
+        state.mouseInside = true;
         TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, window, 0};
         TrackMouseEvent(&track);
         InvalidateRect(window, nullptr, FALSE);
       }
-      return 0;
+      return true;
     case WM_MOUSELEAVE:
-      state->mouseInside = false;
+      state.mouseInside = false;
       InvalidateRect(window, nullptr, FALSE);
-      return 0;
+      return true;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
       InvalidateRect(window, nullptr, FALSE);
-      return 0;
+      return true;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
       SetFocus(window);
       SetCapture(window);
-      state->pressed = true;
-      return 0;
+      state.pressed = true;
+      return true;
     case WM_LBUTTONUP: {
-      const bool wasPressed = state->pressed;
-      state->pressed = false;
+      const bool wasPressed = state.pressed;
+      state.pressed = false;
       ReleaseCapture();
       RECT client;
       GetClientRect(window, &client);
       const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-      if (wasPressed && PtInRect(&client, at)) Click(*state);
-      return 0;
+      if (wasPressed && PtInRect(&client, at)) Click(state);
+      return true;
     }
     case WM_CAPTURECHANGED:
-      state->pressed = false;
-      return 0;
+      state.pressed = false;
+      return true;
     case WM_KEYUP:
-      if (wParam == VK_SPACE) Click(*state);
-      return 0;
+      if (wParam == VK_SPACE) Click(state);
+      return true;
     case BM_CLICK:
-      Click(*state);
-      return 0;
+      Click(state);
+      return true;
     case WM_GETDLGCODE:
-      return DLGC_BUTTON;
+      result = DLGC_BUTTON;
+      return true;
     default:
-      return DefWindowProcA(window, message, wParam, lParam);
+      return false;
   }
 }
 

@@ -1,8 +1,9 @@
 // UpdaterWindow: the attributes of the window and its thirteen controls.
 #include "ui/form.h"
 
+// The update-log page's scheme and host: a build setting (CORVANE_UPDATE_LOG_HOST in CMake).
 #ifndef CORVANE_UPDATE_LOG_HOST
-#define CORVANE_UPDATE_LOG_HOST "http://127.0.0.1:18931"
+#error "CORVANE_UPDATE_LOG_HOST is given by the build"
 #endif
 
 namespace ui {

@@ -24,7 +24,7 @@ bool WaitForWorker(int32_t ms) { return rt::CallBool(rt::WaitForThreadEnd, rt::I
 
 // Lets an install that has begun run to its end; afterwards the worker installs nothing.
 void HoldWorker() {
-  if (!HoldWorkerBack()) WaitForWorker(kInstallWaitMs);
+  if (!WorkerMayBeStopped()) WaitForWorker(kInstallWaitMs);
 }
 
 // Stops the worker: asked first, ended when it does not answer in time.

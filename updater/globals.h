@@ -13,7 +13,7 @@ namespace updater {
 extern rt::OwnedText InstallDir;
 // The address of the new executable, from the hand-off file.
 extern rt::OwnedText DownloadUrl;
-// The base name of the main application's executable, "Corvane".
+// The base name of the main application's executable (kApplicationName).
 extern rt::OwnedText AppName;
 // The SHA-256 the download must have (64 lowercase hex digits), empty when none was announced.
 extern rt::OwnedText ExpectedSha256;

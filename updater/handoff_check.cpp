@@ -4,6 +4,7 @@
 #include "runtime/messages.h"
 #include "runtime/program_state.h"
 #include "runtime/text_ops.h"
+#include "runtime/trace.h"
 #include "runtime/xp_style.h"
 #include "updater/globals.h"
 #include "updater/handlers.h"
@@ -44,12 +45,13 @@ void OnWindowCreated() {
 
   rt::OwnedText flag = ReadSetting(kHandOffFile, "gx", "gx");
   if (rt::CompareTexts(flag.get(), "1") != 0) {
+    rt::Trace("hand-off: no update announced", {{"gx", flag.c_str()}});
     rt::Call(rt::ShowMessage, rt::TextArg("暂未发现新版，请耐心等待！"), rt::Int(0), rt::TextArg("温馨提示"));
     RemoveRunDirectoryFile(kHandOffFile);
     rt::EndProgram(0);
   }
 
-  AppName = rt::OwnedText(rt::ConcatTexts(1, "Corvane"));
+  AppName = rt::OwnedText(rt::ConcatTexts(1, kApplicationName));
   DownloadUrl = ReadSetting(kHandOffFile, "gx", "xz");
   ExpectedSha256 = AnnouncedSha256();
   rt::OwnedText version = ReadSetting(kClientConfigFile, "Soft_Config", "banben");

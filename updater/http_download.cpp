@@ -16,6 +16,7 @@
 #include "runtime/number_ops.h"
 #include "runtime/open_files.h"
 #include "runtime/text_ops.h"
+#include "runtime/trace.h"
 #include "updater/declared_functions.h"
 #include "updater/globals.h"
 
@@ -76,16 +77,18 @@ class UrlHandle {
 
 int32_t Uptime() { return rt::CallInt(rt::GetUptimeMs); }
 
-// Shows a failure (unless the user is leaving anyway) and gives the failure result.
-int32_t Fail(const char* message) {
+// Traces a failure and why, shows it (unless the user is leaving anyway) and gives the
+// failure result.
+int32_t Fail(const char* message, const char* what, std::initializer_list<rt::TraceValue> why = {}) {
+  rt::Trace(what, why);
   if (!g_stopRequested.load()) rt::Call(rt::ShowMessage, rt::TextArg(message), rt::Int(0));
   return -1;
 }
 
 // The local file ends with the download, whatever way it ends.
-int32_t CloseAndFail(const char* message) {
+int32_t CloseAndFail(const char* message, const char* what, std::initializer_list<rt::TraceValue> why = {}) {
   rt::Call(rt::CloseFile, rt::Int(DownloadFileNo.load()));
-  return Fail(message);
+  return Fail(message, what, why);
 }
 
 bool QueryNumber(uint32_t request, uint32_t query, uint32_t& value) {
@@ -159,8 +162,6 @@ bool AppendChunk(rt::Bytes* buffer, uint32_t count) {
 
 }  // namespace
 
-bool DownloadStopRequested() { return g_stopRequested.load(); }
-
 void RequestDownloadStop() {
   g_stopRequested.store(true);
   CloseInternetHandle(g_session.exchange(0));
@@ -179,7 +180,7 @@ int32_t HttpDownload(const char* url, const char* localPath, ProgressCallback pr
   const bool proxy = rt::CallInt(rt::BitAnd, rt::Int(static_cast<int32_t>(connection)), rt::Int(INTERNET_CONNECTION_PROXY)) != 0;
   Session session(CallDeclared(Declared::InternetOpenA,
                                {rt::Word(agent.get()), proxy ? kProxyOpen : kDirectOpen, 0, 0, 0}));
-  if (session.get() == 0) return Fail(kNoConnection);
+  if (session.get() == 0) return Fail(kNoConnection, "download: no internet session", {{"error", rt::LastSystemError()}});
   // Stored bytes must be the body itself, not its compressed form.
   uint32_t on = 1;
   const bool decoding = CallDeclared(Declared::InternetSetOptionA,
@@ -190,21 +191,26 @@ int32_t HttpDownload(const char* url, const char* localPath, ProgressCallback pr
   UrlHandle request(CallDeclared(Declared::InternetOpenUrlA,
                                  {session.get(), rt::Word(url), rt::Word(headers.get()),
                                   static_cast<uint32_t>(rt::TextLength(headers.get())), kOpenFlags, 0}));
-  if (request.get() == 0) return Fail(kCannotOpenUrl);
+  if (request.get() == 0) {
+    return Fail(kCannotOpenUrl, "download: cannot open the address", {{"error", rt::LastSystemError()}, {"url", url}});
+  }
 
   // Only the body of a successful answer is stored: 200, or 206 for the asked-for range.
   uint32_t status = 0;
   QueryNumber(request.get(), kStatusQuery, status);
   const bool partial = resume && status == 206;
   if (!(status == 200 || partial) || (partial && !RangeStartsAt(request.get(), resumeOffset))) {
-    return Fail(kCannotOpenUrl);
+    return Fail(kCannotOpenUrl, "download: answer refused", {{"status", status}, {"resume", resume}});
   }
   const bool encoded = IsContentEncoded(request.get());
-  if (encoded && !decoding) return Fail(kCannotOpenUrl);
+  if (encoded && !decoding) return Fail(kCannotOpenUrl, "download: compressed answer and no decoding");
 
   const int32_t start = partial ? resumeOffset : 0;  // a 200 answer restarts from byte 0
   DownloadFileNo.store(OpenLocalFile(localPath, start));
-  if (DownloadFileNo.load() == 0) return Fail(kCannotOpenFile);
+  if (DownloadFileNo.load() == 0) {
+    return Fail(kCannotOpenFile, "download: cannot open the local file",
+                {{"error", rt::LastSystemError()}, {"path", localPath}});
+  }
 
   uint32_t total = 0;
   if (!QueryNumber(request.get(), kContentLengthQuery, total)) total = 0;
@@ -214,10 +220,15 @@ int32_t HttpDownload(const char* url, const char* localPath, ProgressCallback pr
     uint32_t bytesRead = 0;
     const bool read = CallDeclared(Declared::InternetReadFile, {request.get(), rt::Word(buffer.get()->data()),
                                                                 kChunkSize, rt::Word(&bytesRead)}) != 0;
-    if (g_stopRequested.load()) return CloseAndFail(kReadFailed);
-    if (!read) return CloseAndFail(kReadFailed);
+    const uint32_t readError = read ? 0 : rt::LastSystemError();
+    if (g_stopRequested.load()) return CloseAndFail(kReadFailed, "download: stopped", {{"received", downloaded}});
+    if (!read) {
+      return CloseAndFail(kReadFailed, "download: read failed", {{"error", readError}, {"received", downloaded}});
+    }
     if (bytesRead == 0) break;
-    if (!AppendChunk(buffer.get(), bytesRead)) return CloseAndFail(kWriteFailed);
+    if (!AppendChunk(buffer.get(), bytesRead)) {
+      return CloseAndFail(kWriteFailed, "download: write failed", {{"error", rt::LastSystemError()}});
+    }
     downloaded += bytesRead;
     int32_t elapsedMs = Uptime() - startTicks;
     if (elapsedMs == 0) elapsedMs = 10;
@@ -228,7 +239,9 @@ int32_t HttpDownload(const char* url, const char* localPath, ProgressCallback pr
   rt::Call(rt::CloseFile, rt::Int(DownloadFileNo.load()));
   // A body that ends short of its announced length is not the file (unless it was decoded,
   // when the length counts compressed bytes).
-  if (total > 0 && !encoded && downloaded - start < static_cast<int64_t>(total)) return Fail(kReadFailed);
+  if (total > 0 && !encoded && downloaded - start < static_cast<int64_t>(total)) {
+    return Fail(kReadFailed, "download: the answer ended short", {{"received", downloaded - start}, {"announced", total}});
+  }
   return 0;
 }
 

@@ -20,7 +20,4 @@ int32_t HttpDownload(const char* url, const char* localPath, ProgressCallback pr
 // waiting for data); a later one does not start. Callable from any thread.
 void RequestDownloadStop();
 
-// Whether a stop was requested.
-bool DownloadStopRequested();
-
 }  // namespace updater

@@ -8,6 +8,7 @@
 #include "runtime/messages.h"
 #include "runtime/processes.h"
 #include "runtime/text_ops.h"
+#include "runtime/trace.h"
 #include "updater/globals.h"
 
 namespace updater {
@@ -27,6 +28,13 @@ constexpr int32_t kPollMs = 50;
 
 void Tell(const char* message) { rt::Call(rt::ShowMessage, rt::TextArg(message), rt::Int(0)); }
 
+// Tells the user that the download was refused, and a maintainer which check refused it.
+bool Refuse(const char* message, const char* check, std::initializer_list<rt::TraceValue> why = {}) {
+  rt::Trace(check, why);
+  Tell(message);
+  return false;
+}
+
 void Pause(int32_t ms) { rt::Call(rt::Delay, rt::Int(ms)); }
 
 // Ends every running instance of the application of this folder, each waited for, until none
@@ -35,8 +43,10 @@ void Pause(int32_t ms) { rt::Call(rt::Delay, rt::Int(ms)); }
 bool StopRunningApplication(const char* executablePath) {
   for (int32_t attempt = 0; attempt < kStopAttempts; ++attempt) {
     const int32_t stopped = rt::CallInt(rt::StopProcessesOf, rt::TextArg(executablePath), rt::Int(kEndWaitMs));
-    if (stopped <= 0) return stopped == 0;
+    if (stopped == 0) return true;
+    if (stopped < 0) break;
   }
+  rt::Trace("install: the application could not be stopped", {{"path", executablePath}});
   return false;
 }
 
@@ -46,29 +56,28 @@ bool SignedByInstalledPublisher(const char* temporaryPath, const char* executabl
   rt::OwnedText installedSigner = rt::CallText(rt::CodeSigner, rt::TextArg(executablePath));
   if (installedSigner.empty()) return true;
   rt::OwnedText downloadSigner = rt::CallText(rt::CodeSigner, rt::TextArg(temporaryPath));
-  return !downloadSigner.empty() && rt::CompareTexts(downloadSigner.get(), installedSigner.get()) == 0;
+  if (!downloadSigner.empty() && rt::CompareTexts(downloadSigner.get(), installedSigner.get()) == 0) return true;
+  rt::Trace("check: the signer differs", {{"installed", installedSigner.c_str()}, {"download", downloadSigner.c_str()}});
+  return false;
 }
 
 bool DownloadIsAcceptable(const char* temporaryPath, const char* executablePath) {
-  if (rt::CallInt(rt::FileSize, rt::TextArg(temporaryPath)) <= 0) {
-    Tell(kEmptyDownload);
-    return false;
-  }
+  const int32_t size = rt::CallInt(rt::FileSize, rt::TextArg(temporaryPath));
+  if (size <= 0) return Refuse(kEmptyDownload, "check: the download is empty", {{"size", size}});
   // A body cut short or one that is no program at all (an error page sent as 200, say) would
   // leave an application that cannot start.
   if (!rt::CallBool(rt::IsCompleteExecutable, rt::TextArg(temporaryPath))) {
-    Tell(kIncompleteProgram);
-    return false;
+    return Refuse(kIncompleteProgram, "check: not a complete executable", {{"size", size}});
   }
   if (!ExpectedSha256.empty()) {
     rt::OwnedText actual = rt::CallText(rt::FileSha256, rt::TextArg(temporaryPath));
     if (actual.empty() || rt::CompareTexts(actual.get(), ExpectedSha256.get()) != 0) {
-      Tell(kChecksumMismatch);
-      return false;
+      return Refuse(kChecksumMismatch, "check: the SHA-256 differs",
+                    {{"expected", ExpectedSha256.c_str()}, {"actual", actual.c_str()}});
     }
   }
   if (!SignedByInstalledPublisher(temporaryPath, executablePath)) {
-    Tell(kBadSignature);
+    Tell(kBadSignature);  // the check has traced both signers
     return false;
   }
   return true;
@@ -80,6 +89,8 @@ namespace {
 bool ReplaceExecutable(const char* temporaryPath, const char* executablePath) {
   for (int32_t attempt = 0; attempt < kReplaceAttempts; ++attempt) {
     if (rt::CallBool(rt::ReplaceFileWith, rt::TextArg(temporaryPath), rt::TextArg(executablePath))) return true;
+    const uint32_t error = rt::LastSystemError();
+    if (attempt + 1 == kReplaceAttempts) rt::Trace("install: cannot replace the executable", {{"error", error}});
     Pause(kPollMs * 2);
   }
   return false;

@@ -11,4 +11,8 @@ rt::OwnedText RunDirectoryFile(const char* suffix) {
   return rt::OwnedText(rt::ConcatTexts(2, directory.get(), suffix));
 }
 
+rt::OwnedText ExecutableIn(const char* directory, const char* baseName) {
+  return rt::OwnedText(rt::ConcatTexts(4, directory, "\\", baseName, ".exe"));
+}
+
 }  // namespace updater

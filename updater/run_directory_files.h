@@ -8,10 +8,16 @@ namespace updater {
 // The run directory followed by suffix, for example "\gx.ini".
 rt::OwnedText RunDirectoryFile(const char* suffix);
 
+// The executable named baseName in directory: directory + "\" + baseName + ".exe". A directory
+// that already ends with a separator gives two in a row, which paths read as one.
+rt::OwnedText ExecutableIn(const char* directory, const char* baseName);
+
 // The files the updater knows by name.
 inline constexpr char kHandOffFile[] = "\\gx.ini";
 inline constexpr char kClientConfigFile[] = "\\zqd.ini";
 inline constexpr char kTemporaryFile[] = "\\更新文件.tmp";
-inline constexpr char kApplicationFile[] = "\\Corvane.exe";
+
+// The base name of the main application's executable, which the updater replaces and starts.
+inline constexpr char kApplicationName[] = "Corvane";
 
 }  // namespace updater

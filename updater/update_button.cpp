@@ -26,7 +26,8 @@ void StartUpdate() {
 
 void StartApplication() {
   // Quoted, so that a run directory with blanks cannot start another program instead.
-  rt::OwnedText executable = RunDirectoryFile(kApplicationFile);
+  rt::OwnedText directory = rt::CallText(rt::GetRunDirectory);
+  rt::OwnedText executable = ExecutableIn(directory.get(), kApplicationName);
   rt::OwnedText commandLine(rt::ConcatTexts(3, "\"", executable.get(), "\""));
   rt::Call(rt::RunProgram, rt::TextArg(commandLine), rt::Bool(false), rt::Omitted());
   rt::EndProgram(0);

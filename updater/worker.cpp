@@ -6,6 +6,7 @@
 #include "updater/http_download.h"
 #include "updater/install.h"
 #include "updater/report_progress.h"
+#include "updater/run_directory_files.h"
 #include "updater/window_access.h"
 #include "updater/worker_phase.h"
 
@@ -36,8 +37,8 @@ uint32_t __stdcall WorkerThreadEntry(void* downloadWaits) {
 }
 
 void UpdateWorker(bool downloadWaits) {
-  rt::OwnedText temporaryPath(rt::ConcatTexts(2, InstallDir.get(), "\\更新文件.tmp"));
-  rt::OwnedText executablePath(rt::ConcatTexts(4, InstallDir.get(), "\\", AppName.get(), ".exe"));
+  rt::OwnedText temporaryPath(rt::ConcatTexts(2, InstallDir.get(), kTemporaryFile));
+  rt::OwnedText executablePath = ExecutableIn(InstallDir.get(), AppName.get());
   const int32_t result = FetchUnlessWaiting(temporaryPath.get(), downloadWaits);
   // A failure has told the user why; the window stays "正在更新" and only closing is left.
   if (result != 0 || !DownloadIsAcceptable(temporaryPath.get(), executablePath.get())) return;

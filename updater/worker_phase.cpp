@@ -20,11 +20,9 @@ void EndInstall(bool installed) {
   Move(WorkerPhase::Installing, installed ? WorkerPhase::Finished : WorkerPhase::NotInstalled);
 }
 
-bool HoldWorkerBack() {
+bool WorkerMayBeStopped() {
   if (Move(WorkerPhase::Downloading, WorkerPhase::Stopping)) return true;
   return g_phase.load() != WorkerPhase::Installing;
 }
-
-WorkerPhase CurrentWorkerPhase() { return g_phase.load(); }
 
 }  // namespace updater

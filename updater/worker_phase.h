@@ -19,10 +19,9 @@ bool BeginInstall();
 // download is left for another try.
 void EndInstall(bool installed);
 
-// The exit handlers' claim: true when the worker may now be stopped (no install is running);
-// false while an install runs (wait for the worker to end).
-bool HoldWorkerBack();
-
-WorkerPhase CurrentWorkerPhase();
+// The exit handlers' claim: true when the worker may now be stopped (it is still downloading,
+// and from now on installs nothing, or it has ended); false while an install runs, which the
+// caller lets end.
+bool WorkerMayBeStopped();
 
 }  // namespace updater

@@ -11,6 +11,7 @@
 
 #include "runtime/external_functions.h"
 #include "runtime/program_path.h"
+#include "tests/driver/debug_output.h"
 #include "tests/driver/driver.h"
 #include "tests/driver/test_files.h"
 #include "tests/servers/fault_server.h"
@@ -167,13 +168,17 @@ TEST_F(NginxDownloadTest, ResumeCutsALongerFileAndRefetchesAShorterOne) {
   EXPECT_EQ(seen->range, "-") << "fetched whole, without a range";
 }
 
-TEST_F(NginxDownloadTest, AMissingFileIsRefusedAndTheLocalFileKept) {
+TEST_F(NginxDownloadTest, AMissingFileIsRefusedTracedAndTheLocalFileKept) {
   driver::WriteWholeFile(target_, "previous contents");
+  driver::DebugOutputRecorder trace;
   const Outcome outcome = Download(Url("/plain/no-such-file.bin"), target_);
   EXPECT_EQ(outcome.result, -1);
   EXPECT_EQ(outcome.message, "不能打开该URL!");
   EXPECT_EQ(Stored(), "previous contents");
   EXPECT_TRUE(outcome.progress.empty());
+  // The user learns that the address failed; a maintainer learns the answer's status.
+  EXPECT_EQ(trace.LinesWith("CorvaneUpdater:"),
+            std::vector<std::string>{"CorvaneUpdater: download: answer refused status=404 resume=0"});
 }
 
 TEST_F(NginxDownloadTest, EmptyAndChunkSizedBodies) {

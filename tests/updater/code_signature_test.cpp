@@ -9,9 +9,11 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "runtime/args.h"
 #include "runtime/code_signature.h"
+#include "tests/driver/debug_output.h"
 #include "tests/driver/test_files.h"
 #include "tests/driver/trusted_roots.h"
 #include "tests/servers/signing_fixture.h"
@@ -68,9 +70,20 @@ TEST_F(SignedByInstalledPublisher, HoldsForTheSameSubjectOrAnUnsignedInstallatio
       // An installation whose own signature no longer holds is taken as unsigned.
       {SigningFile("new-tampered.exe"), UnsignedBuild("demo_app_new.exe"), true},
   };
+  driver::DebugOutputRecorder trace;
   for (const auto& c : cases) {
     EXPECT_EQ(updater::SignedByInstalledPublisher(c.download.c_str(), c.installed.c_str()), c.accepted)
         << c.installed << " <- " << c.download;
+    // A refusal names both signers for a maintainer; an acceptance says nothing.
+    const std::vector<std::string> lines = trace.LinesWith("CorvaneUpdater:");
+    if (c.accepted) {
+      EXPECT_TRUE(lines.empty()) << c.download;
+    } else {
+      const std::string expected = "CorvaneUpdater: check: the signer differs installed=\"" + Signer(c.installed) +
+                                   "\" download=\"" + Signer(c.download) + "\"";
+      EXPECT_EQ(lines, std::vector<std::string>{expected}) << c.download;
+    }
+    trace.Clear();
   }
 }
 

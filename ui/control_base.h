@@ -39,8 +39,14 @@ using MessageFn = bool (*)(HWND window, ControlState& state, UINT message, WPARA
 template <PaintFn Paint, MessageFn KindMessage = nullptr>
 LRESULT CALLBACK PaintedControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-LRESULT CALLBACK SuperBtnProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-LRESULT CALLBACK HtmlViewerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// SuperBtn: its colours by state, and the mouse, focus and keys that make a click.
+void PaintSuperBtn(HWND window, HDC dc, const RECT& client, const ControlState& state);
+bool HandleSuperBtnMessage(HWND window, ControlState& state, UINT message, WPARAM wParam, LPARAM lParam,
+                           LRESULT& result);
+// HtmlViewer: blank until its browser draws, and the browser's life and size.
+void PaintHtmlViewer(HWND window, HDC dc, const RECT& client, const ControlState& state);
+bool HandleHtmlViewerMessage(HWND window, ControlState& state, UINT message, WPARAM wParam, LPARAM lParam,
+                             LRESULT& result);
 // Placed in front of the system's button, edit box and progress bar.
 LRESULT CALLBACK SystemControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -68,7 +68,8 @@ bool RegisterControlClasses() {
   return RegisterOwnClass(kLabelClass, PaintedControlProc<PaintLabel>) &&
          RegisterOwnClass(kTransLabelClass, PaintedControlProc<PaintTransLabel>) &&
          RegisterOwnClass(kShapeBoxClass, PaintedControlProc<PaintShapeBox>) &&
-         RegisterOwnClass(kSuperBtnClass, SuperBtnProc) && RegisterOwnClass(kHtmlViewerClass, HtmlViewerProc);
+         RegisterOwnClass(kSuperBtnClass, PaintedControlProc<PaintSuperBtn, HandleSuperBtnMessage>) &&
+         RegisterOwnClass(kHtmlViewerClass, PaintedControlProc<PaintHtmlViewer, HandleHtmlViewerMessage>);
 }
 
 HWND CreateControlWindow(ControlState& state, HWND parent) {

@@ -32,6 +32,20 @@ inline HFONT CreateStoredFont(const FontDef* font) {
                      CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, font->pitchAndFamily, face.c_str());
 }
 
-inline HFONT DefaultGuiFont() { return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)); }
+// The font of the controls that have none of their own: the system's default GUI font. Where the
+// system's code page is not the texts' own, that font may lack their glyphs (a Western system's
+// shows boxes), so its size and weight are asked for in the texts' character set instead, and
+// the font mapper picks a face that has them. Made once, kept for the life of the program.
+inline HFONT DefaultGuiFont() {
+  static const HFONT font = [] {
+    const auto stock = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    LOGFONTW metrics{};
+    if (GetACP() == rt::kTextCodePage || GetObjectW(stock, sizeof metrics, &metrics) == 0) return stock;
+    metrics.lfCharSet = GB2312_CHARSET;
+    const HFONT chinese = CreateFontIndirectW(&metrics);
+    return chinese != nullptr ? chinese : stock;
+  }();
+  return font;
+}
 
 }  // namespace ui

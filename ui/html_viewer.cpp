@@ -11,11 +11,16 @@ EmbeddedBrowser* BrowserOf(HWND viewer) {
   return reinterpret_cast<EmbeddedBrowser*>(GetWindowLongPtrA(viewer, GWLP_USERDATA));
 }
 
+}  // namespace
+
 // What shows before the page (and when there is no browser at all).
-void PaintBlank(HWND, HDC dc, const RECT& client, const ControlState&) { FillSolid(dc, client, RGB(255, 255, 255)); }
+void PaintHtmlViewer(HWND, HDC dc, const RECT& client, const ControlState&) {
+  FillSolid(dc, client, RGB(255, 255, 255));
+}
 
 // The browser lives as long as the window and takes the window's size.
-bool HandleViewerMessage(HWND window, ControlState& state, UINT message, WPARAM, LPARAM lParam, LRESULT& result) {
+bool HandleHtmlViewerMessage(HWND window, ControlState& state, UINT message, WPARAM, LPARAM lParam,
+                             LRESULT& result) {
   result = 0;
   switch (message) {
     case WM_CREATE: {
@@ -35,12 +40,6 @@ bool HandleViewerMessage(HWND window, ControlState& state, UINT message, WPARAM,
     default:
       return false;
   }
-}
-
-}  // namespace
-
-LRESULT CALLBACK HtmlViewerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return PaintedControlProc<PaintBlank, HandleViewerMessage>(window, message, wParam, lParam);
 }
 
 bool TranslateBrowserKey(MSG& message) {

@@ -18,6 +18,8 @@ Colors CurrentColors(HWND window, const ControlState& state) {
   return {colors.textOut.Resolve(), colors.backOut.Resolve()};
 }
 
+}  // namespace
+
 void PaintSuperBtn(HWND window, HDC dc, const RECT& client, const ControlState& state) {
   const Colors colors = CurrentColors(window, state);
   FillSolid(dc, client, colors.back);
@@ -30,11 +32,15 @@ void PaintSuperBtn(HWND window, HDC dc, const RECT& client, const ControlState& 
   });
 }
 
+namespace {
+
 void Click(ControlState& state) { RaiseEvent(*state.form, state.id, event::Click); }
 
-// The mouse, the focus and the keys: hover and focus colours, and a click on release inside.
-bool HandleButtonMessage(HWND window, ControlState& state, UINT message, WPARAM wParam, LPARAM lParam,
-                         LRESULT& result) {
+}  // namespace
+
+// Hover and focus colours, and a click on release inside.
+bool HandleSuperBtnMessage(HWND window, ControlState& state, UINT message, WPARAM wParam, LPARAM lParam,
+                           LRESULT& result) {
   result = 0;
   switch (message) {
     case WM_MOUSEMOVE:
@@ -84,12 +90,6 @@ bool HandleButtonMessage(HWND window, ControlState& state, UINT message, WPARAM 
     default:
       return false;
   }
-}
-
-}  // namespace
-
-LRESULT CALLBACK SuperBtnProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return PaintedControlProc<PaintSuperBtn, HandleButtonMessage>(window, message, wParam, lParam);
 }
 
 }  // namespace ui

@@ -11,8 +11,9 @@
 #include "runtime/fatal_error.h"
 #include "runtime/program_path.h"
 
-extern "C" uint32_t corvane_external_call(void* function, const uint32_t* words, int32_t count,
-                                          uint32_t* stackPointers);
+// The thunk of the build's architecture (external_call_thunk_<processor>.S).
+extern "C" uintptr_t corvane_external_call(void* function, const uintptr_t* words, int32_t count,
+                                           uintptr_t* stackPointers);
 
 namespace rt {
 
@@ -97,10 +98,10 @@ void StackCheck(uintptr_t before, uintptr_t after) {
   if (before != after) FatalRuntimeError("调用DLL命令后发现堆栈错误", 6);
 }
 
-uint32_t CallExternal(int32_t index, std::initializer_list<uint32_t> words) {
+uintptr_t CallExternal(int32_t index, std::initializer_list<uintptr_t> words) {
   void* function = BindExternalFunction(index);
-  uint32_t stackPointers[2] = {0, 0};
-  const uint32_t result =
+  uintptr_t stackPointers[2] = {0, 0};
+  const uintptr_t result =
       corvane_external_call(function, words.begin(), static_cast<int32_t>(words.size()), stackPointers);
   StackCheck(stackPointers[0], stackPointers[1]);
   return result;

@@ -3,12 +3,14 @@
 //
 //   constexpr rt::ExternalFunction kTable[] = {{"Wininet.dll", "InternetOpenA"}, ...};
 //   rt::PrepareExternalFunctions(kTable, 7);             // once, at start-up
-//   uint32_t handle = rt::CallExternal(1, {Word(agent), 4, 0, 0, 0});
+//   uintptr_t handle = rt::CallExternal(1, {Word(agent), 4, 0, 0, 0});
 //
-// CallExternal pushes the 32-bit words last first and calls the function with the platform's
-// standard calling convention (the callee removes its arguments). When the stack pointer is
+// CallExternal passes pointer-sized argument words in the platform's standard calling
+// convention. On 32-bit Windows the callee removes its arguments: when the stack pointer is
 // not where it was before the call, the declaration does not match the function and the
-// program ends with the fatal error 6. A function that cannot be bound ends the program too.
+// program ends with the fatal error 6. On 64-bit Windows the caller removes them, so a wrong
+// declaration cannot move the stack pointer there. A function that cannot be bound ends the
+// program too.
 #pragma once
 
 #include <cstdint>
@@ -45,11 +47,16 @@ void* ExternalFunctionModule(int32_t index);
 // Raises the fatal "stack error" when the stack pointer moved across an external call.
 void StackCheck(uintptr_t before, uintptr_t after);
 
-// Calls entry index with the argument words; returns the function's 32-bit result.
-uint32_t CallExternal(int32_t index, std::initializer_list<uint32_t> words);
+// Calls entry index with the argument words; returns the function's result, pointer-sized (a
+// declared 32-bit integer result is its low half).
+uintptr_t CallExternal(int32_t index, std::initializer_list<uintptr_t> words);
 
-// A pointer as an argument word (the target is 32-bit).
-inline uint32_t Word(const void* p) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); }
+// The result of a function declared to return a 32-bit integer or BOOL: the low half of the
+// result word (on 64-bit Windows the upper half of the result register is undefined then).
+inline uint32_t LowWord(uintptr_t result) { return static_cast<uint32_t>(result); }
+
+// A pointer as an argument word.
+inline uintptr_t Word(const void* p) { return reinterpret_cast<uintptr_t>(p); }
 
 // Unloads every library that a binding loaded; part of the end of the program.
 void UnloadExternalLibraries();

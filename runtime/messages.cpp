@@ -15,9 +15,10 @@ namespace {
 HWND OwnerOf(int32_t argc, const ArgRecord* args) {
   if (argc < 4) return nullptr;
   const ArgRecord owner = args[3];
-  if (owner.tag == TypeTag::WindowRef || owner.tag == TypeTag::Int) {
-    return reinterpret_cast<HWND>(static_cast<uintptr_t>(owner.low));
-  }
+  // A window reference carries the whole handle; an integer holds its 32 significant bits,
+  // which 64-bit Windows widens with the sign.
+  if (owner.tag == TypeTag::WindowRef) return static_cast<HWND>(owner.AsPointer());
+  if (owner.tag == TypeTag::Int) return static_cast<HWND>(LongToHandle(owner.AsInt()));
   return nullptr;
 }
 

@@ -142,7 +142,6 @@ void RunProgram(ArgRecord* result, int32_t argc, const ArgRecord* args) {
   std::string commandLine = TextOf(ArgAt(argc, args, 0));  // CreateProcessA may write into it
   const bool wait = ArgAt(argc, args, 1).low != 0;
   STARTUPINFOA startup{};
-  static_assert(sizeof startup == 68, "the start-up record of a 32-bit process is 68 bytes");
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = kShowStates[ShowMode(ArgAt(argc, args, 2)) - 1];

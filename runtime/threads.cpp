@@ -7,6 +7,14 @@
 
 namespace rt {
 
+namespace {
+
+// A thread handle travels as a 32-bit integer: handles have 32 significant bits on every
+// Windows, and 64-bit Windows widens them with the sign.
+HANDLE ThreadHandleOf(const ArgRecord& handle) { return LongToHandle(handle.AsInt()); }
+
+}  // namespace
+
 void StartThread(ArgRecord* result, int32_t argc, const ArgRecord* args) {
   auto routine = reinterpret_cast<LPTHREAD_START_ROUTINE>(ArgAt(argc, args, 0).AsPointer());
   const ArgRecord parameterArg = ArgAt(argc, args, 1);
@@ -18,14 +26,14 @@ void StartThread(ArgRecord* result, int32_t argc, const ArgRecord* args) {
   const ArgRecord handleArg = ArgAt(argc, args, 2);
   auto* handleVariable = handleArg.tag == TypeTag::Omitted ? nullptr : static_cast<int32_t*>(handleArg.AsPointer());
   if (handleVariable != nullptr) {
-    *handleVariable = static_cast<int32_t>(reinterpret_cast<uintptr_t>(thread));
+    *handleVariable = HandleToLong(thread);
   } else if (thread != nullptr) {
     CloseHandle(thread);
   }
 }
 
 void WaitForThreadEnd(ArgRecord* result, int32_t argc, const ArgRecord* args) {
-  auto thread = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(ArgAt(argc, args, 0).low));
+  HANDLE thread = ThreadHandleOf(ArgAt(argc, args, 0));
   if (thread == nullptr) {
     SetBool(result, true);
     return;
@@ -71,7 +79,7 @@ void ArmExitDeadline(ArgRecord* result, int32_t argc, const ArgRecord* args) {
 }
 
 void KillThread(ArgRecord* result, int32_t argc, const ArgRecord* args) {
-  auto thread = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(ArgAt(argc, args, 0).low));
+  HANDLE thread = ThreadHandleOf(ArgAt(argc, args, 0));
   if (thread == nullptr) return;
   const bool killed = TerminateThread(thread, 0xFFFFFFFFu) != 0;
   if (killed) ThreadWasKilled.store(true);

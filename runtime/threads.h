@@ -8,7 +8,7 @@
 
 namespace rt {
 
-// The shape of a routine that runs as a thread: one 32-bit parameter, __stdcall.
+// The shape of a routine that runs as a thread: one pointer-sized parameter, __stdcall.
 using ThreadRoutine = uint32_t(__stdcall*)(void* parameter);
 
 inline ArgRecord ThreadRoutineArg(ThreadRoutine routine) {

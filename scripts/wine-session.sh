@@ -3,7 +3,10 @@
 # when the script exits.
 #
 #   . scripts/wine-session.sh
-#   start_wine_session PREFIX_DIRECTORY
+#   start_wine_session PREFIX_DIRECTORY [x86|x64 [keep]]
+#
+# x86 or x64 is the programs' architecture (default x86). The prefix is made afresh, unless
+# "keep" says to use one that is already ready (made beforehand by scripts/wine-run --init).
 
 wine_session_xvfb=
 
@@ -16,8 +19,8 @@ stop_wine_session() {
 }
 
 start_wine_session() {
-  export CORVANE_WINEPREFIX=$1
-  rm -rf "$CORVANE_WINEPREFIX" "$CORVANE_WINEPREFIX.lock"
+  export CORVANE_WINEPREFIX=$1 CORVANE_WINE_ARCH=${2:-x86}
+  [ "${3:-}" = keep ] || rm -rf "$CORVANE_WINEPREFIX" "$CORVANE_WINEPREFIX.lock"
   if [ -z "${DISPLAY:-}" ]; then
     local n
     for n in $(seq 40 160); do

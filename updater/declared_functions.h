@@ -24,8 +24,13 @@ static_assert(DeclaredFunctionCount <= rt::kMaxExternalFunctions, "the runtime b
 
 extern const rt::ExternalFunction DeclaredFunctions[DeclaredFunctionCount];
 
-// Calls a declared function with its argument words.
-inline uint32_t CallDeclared(Declared function, std::initializer_list<uint32_t> words) {
+// Calls a declared function that returns a 32-bit integer or BOOL.
+inline uint32_t CallDeclared(Declared function, std::initializer_list<uintptr_t> words) {
+  return rt::LowWord(rt::CallExternal(static_cast<int32_t>(function), words));
+}
+
+// Calls a declared function that returns a handle (pointer-sized).
+inline uintptr_t CallDeclaredHandle(Declared function, std::initializer_list<uintptr_t> words) {
   return rt::CallExternal(static_cast<int32_t>(function), words);
 }
 

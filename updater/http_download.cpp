@@ -47,32 +47,32 @@ constexpr char kWriteFailed[] = "写文件出错!";
 
 std::atomic<bool> g_stopRequested{false};
 // The internet handle of the running download; whoever takes it out closes it.
-std::atomic<uint32_t> g_session{0};
+std::atomic<uintptr_t> g_session{0};
 
-void CloseInternetHandle(uint32_t handle) {
+void CloseInternetHandle(uintptr_t handle) {
   if (handle != 0) CallDeclared(Declared::InternetCloseHandle, {handle});
 }
 
 // The session handle, published so that a stop request can close it from another thread.
 class Session {
  public:
-  explicit Session(uint32_t handle) { g_session.store(handle); }
+  explicit Session(uintptr_t handle) { g_session.store(handle); }
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
   ~Session() { CloseInternetHandle(g_session.exchange(0)); }
-  uint32_t get() const { return g_session.load(); }
+  uintptr_t get() const { return g_session.load(); }
 };
 
 class UrlHandle {
  public:
-  explicit UrlHandle(uint32_t handle) : handle_(handle) {}
+  explicit UrlHandle(uintptr_t handle) : handle_(handle) {}
   UrlHandle(const UrlHandle&) = delete;
   UrlHandle& operator=(const UrlHandle&) = delete;
   ~UrlHandle() { CloseInternetHandle(handle_); }
-  uint32_t get() const { return handle_; }
+  uintptr_t get() const { return handle_; }
 
  private:
-  uint32_t handle_;
+  uintptr_t handle_;
 };
 
 int32_t Uptime() { return rt::CallInt(rt::GetUptimeMs); }
@@ -91,7 +91,7 @@ int32_t CloseAndFail(const char* message, const char* what, std::initializer_lis
   return Fail(message, what, why);
 }
 
-bool QueryNumber(uint32_t request, uint32_t query, uint32_t& value) {
+bool QueryNumber(uintptr_t request, uint32_t query, uint32_t& value) {
   uint32_t length = sizeof value;
   uint32_t index = 0;
   return CallDeclared(Declared::HttpQueryInfoA, {request, query, rt::Word(&value), rt::Word(&length),
@@ -99,7 +99,7 @@ bool QueryNumber(uint32_t request, uint32_t query, uint32_t& value) {
 }
 
 // A response header as text, "" when the answer has none. name is used only for custom queries.
-void QueryText(uint32_t request, uint32_t query, const char* name, char (&value)[256]) {
+void QueryText(uintptr_t request, uint32_t query, const char* name, char (&value)[256]) {
   std::strncpy(value, name, sizeof value - 1);
   value[sizeof value - 1] = '\0';
   uint32_t length = sizeof value - 1;
@@ -114,14 +114,14 @@ void QueryText(uint32_t request, uint32_t query, const char* name, char (&value)
 
 // Whether the body arrives compressed. A media type in the answer is no content coding (one
 // WinINet reports the Content-Type there once it has decoded the body).
-bool IsContentEncoded(uint32_t request) {
+bool IsContentEncoded(uintptr_t request) {
   char coding[256];
   QueryText(request, HTTP_QUERY_CONTENT_ENCODING, "", coding);
   return coding[0] != '\0' && !rt::EqualIgnoringCase(coding, "identity") && std::strchr(coding, '/') == nullptr;
 }
 
 // Whether a partial answer starts at offset ("Content-Range: bytes <offset>-...").
-bool RangeStartsAt(uint32_t request, int32_t offset) {
+bool RangeStartsAt(uintptr_t request, int32_t offset) {
   char range[256];
   QueryText(request, HTTP_QUERY_CUSTOM, "Content-Range", range);
   const char* digits = std::strncmp(range, "bytes ", 6) == 0 ? range + 6 : nullptr;
@@ -178,8 +178,8 @@ int32_t HttpDownload(const char* url, const char* localPath, ProgressCallback pr
   rt::OwnedText uptime = rt::CallText(rt::ToText, rt::Int(Uptime()));
   rt::OwnedText agent(rt::ConcatTexts(2, "Agent", uptime.get()));
   const bool proxy = rt::CallInt(rt::BitAnd, rt::Int(static_cast<int32_t>(connection)), rt::Int(INTERNET_CONNECTION_PROXY)) != 0;
-  Session session(CallDeclared(Declared::InternetOpenA,
-                               {rt::Word(agent.get()), proxy ? kProxyOpen : kDirectOpen, 0, 0, 0}));
+  Session session(CallDeclaredHandle(Declared::InternetOpenA,
+                                     {rt::Word(agent.get()), proxy ? kProxyOpen : kDirectOpen, 0, 0, 0}));
   if (session.get() == 0) return Fail(kNoConnection, "download: no internet session", {{"error", rt::LastSystemError()}});
   // Stored bytes must be the body itself, not its compressed form.
   uint32_t on = 1;
@@ -188,9 +188,9 @@ int32_t HttpDownload(const char* url, const char* localPath, ProgressCallback pr
 
   rt::OwnedText headers = RequestHeaders(resume, resumeOffset);
   rt::OwnedBytes buffer = rt::CallBytes(rt::BlankBytes, rt::Int(kChunkSize));
-  UrlHandle request(CallDeclared(Declared::InternetOpenUrlA,
-                                 {session.get(), rt::Word(url), rt::Word(headers.get()),
-                                  static_cast<uint32_t>(rt::TextLength(headers.get())), kOpenFlags, 0}));
+  UrlHandle request(CallDeclaredHandle(Declared::InternetOpenUrlA,
+                                       {session.get(), rt::Word(url), rt::Word(headers.get()),
+                                        static_cast<uint32_t>(rt::TextLength(headers.get())), kOpenFlags, 0}));
   if (request.get() == 0) {
     return Fail(kCannotOpenUrl, "download: cannot open the address", {{"error", rt::LastSystemError()}, {"url", url}});
   }

@@ -14,8 +14,9 @@ void WriteCaption(ui::ControlId label, const rt::OwnedText& text) { SetCaption(l
 
 }  // namespace
 
-int32_t __stdcall ReportProgress(int32_t total, int32_t downloaded, int32_t elapsedMs, int32_t fetchedBytes) {
-  const ProgressValues v{total, downloaded, elapsedMs, fetchedBytes};
+intptr_t __stdcall ReportProgress(uintptr_t total, uint32_t downloaded, uintptr_t elapsedMs, intptr_t fetchedBytes) {
+  const ProgressValues v{static_cast<int32_t>(total), static_cast<int32_t>(downloaded), static_cast<int32_t>(elapsedMs),
+                         static_cast<int32_t>(fetchedBytes)};
   WriteCaption(ui::标签6, FileSizeText(v));
   WriteCaption(ui::标签7, DownloadedText(v));
   WriteCaption(ui::标签8, ElapsedText(v));

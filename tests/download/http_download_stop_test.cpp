@@ -20,7 +20,7 @@ namespace {
 
 std::atomic<int> g_chunks{0};
 
-int32_t __stdcall CountChunk(int32_t, int32_t, int32_t, int32_t) {
+intptr_t __stdcall CountChunk(uintptr_t, uint32_t, uintptr_t, intptr_t) {
   ++g_chunks;
   return 0;
 }

@@ -36,9 +36,10 @@ struct Progress {
 std::mutex g_progressLock;
 std::vector<Progress> g_progress;
 
-int32_t __stdcall RecordProgress(int32_t total, int32_t downloaded, int32_t elapsedMs, int32_t fetched) {
+intptr_t __stdcall RecordProgress(uintptr_t total, uint32_t downloaded, uintptr_t elapsedMs, intptr_t fetched) {
   std::lock_guard<std::mutex> hold(g_progressLock);
-  g_progress.push_back({total, downloaded, elapsedMs, fetched});
+  g_progress.push_back({static_cast<int32_t>(total), static_cast<int32_t>(downloaded), static_cast<int32_t>(elapsedMs),
+                        static_cast<int32_t>(fetched)});
   return 0;
 }
 

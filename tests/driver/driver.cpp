@@ -3,11 +3,18 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <iterator>
 #include <utility>
 
 namespace driver {
+
+DWORD DeadlineMs(DWORD usualMs) {
+  const char* value = std::getenv("CORVANE_TEST_DEADLINE_MS");
+  const unsigned long ms = value != nullptr ? std::strtoul(value, nullptr, 10) : 0;
+  return ms > 0 ? static_cast<DWORD>(ms) : usualMs;
+}
 
 const wchar_t kUpdaterTitle[] = L"Tavlor软件更新程序";
 

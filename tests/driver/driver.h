@@ -20,6 +20,10 @@ namespace driver {
 // The updater window's title, as its taskbar button shows it.
 extern const wchar_t kUpdaterTitle[];
 
+// A deadline for waiting on another program: usualMs, or CORVANE_TEST_DEADLINE_MS when that is
+// set, for programs that run emulated (about a minute for every start).
+DWORD DeadlineMs(DWORD usualMs);
+
 // A child process started by a test. Ended (TerminateProcess) by the destructor if it is still
 // running, so that a failing test leaves nothing behind.
 class Process {

@@ -13,7 +13,7 @@ namespace e2e {
 
 // Generous: a first start of a program with the browser control under Wine takes a while on a
 // loaded machine. Tests wait on conditions, so a deadline only matters when something is wrong.
-constexpr DWORD kDeadlineMs = 20000;
+inline const DWORD kDeadlineMs = driver::DeadlineMs(20000);
 
 // A new, empty directory of the test's own under the temporary directory; removed with its
 // contents at the end of the test.

@@ -38,7 +38,9 @@ const std::string& NewApplication() {
 }
 
 UpdateRun::UpdateRun(const Delivery& delivery, const std::string& directoryPrefix, const std::string& base)
-    : run_(directoryPrefix, base), server_(Answer(delivery)), url_(delivery.url) {}
+    : run_(directoryPrefix, base), url_(delivery.url) {
+  if (url_.empty()) server_.emplace(Answer(delivery));
+}
 
 UpdateRun::~UpdateRun() {
   updater_.Kill();
@@ -46,7 +48,7 @@ UpdateRun::~UpdateRun() {
 }
 
 void UpdateRun::Prepare(const std::string& sha256) {
-  const std::string url = url_.empty() ? server_.Url("/Corvane.exe") : url_;
+  const std::string url = url_.empty() ? server_->Url("/Corvane.exe") : url_;
   std::string handOff = "[gx]\r\ngx=1\r\nxz=" + url + "\r\n";
   if (!sha256.empty()) handOff += "sha256=" + sha256 + "\r\n";
   run_.Write("gx.ini", handOff);

@@ -32,7 +32,8 @@ class UpdateRun {
   ~UpdateRun();
 
   RunDirectory& run() { return run_; }
-  testsrv::FaultServer& server() { return server_; }
+  // The test's own server; there is none when the delivery names an address.
+  testsrv::FaultServer& server() { return *server_; }
 
   // Writes gx.ini (with the SHA-256 line when given) and zqd.ini, installs the old
   // application as Corvane.exe.
@@ -59,7 +60,7 @@ class UpdateRun {
 
  private:
   RunDirectory run_;
-  testsrv::FaultServer server_;
+  std::optional<testsrv::FaultServer> server_;
   std::string url_;
   driver::Process updater_;
   std::deque<driver::Process> applications_;  // stays where it is while more are started

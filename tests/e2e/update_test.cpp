@@ -10,6 +10,7 @@
 #include "runtime/args.h"
 #include "runtime/file_hash.h"
 #include "tests/e2e/update_support.h"
+#include "tests/servers/nginx_fixture.h"
 #include "ui/properties.h"
 
 namespace {
@@ -31,8 +32,23 @@ std::string AnswerMessage(UpdateRun& update) {
   return box->text;
 }
 
+// What 标签7 shows once the whole file of `bytes` bytes is in: KB, rounded half up to two
+// decimals, without trailing zeros.
+std::string DownloadedLabel(size_t bytes) {
+  const size_t hundredths = (bytes * 100 + 512) / 1024;
+  std::string number = std::to_string(hundredths / 100);
+  if (const size_t fraction = hundredths % 100; fraction != 0) {
+    number += "." + std::to_string(fraction / 10) + (fraction % 10 != 0 ? std::to_string(fraction % 10) : "");
+  }
+  return "已下载:" + number + "KB\r\n";
+}
+
 TEST(Update, StopsTheRunningApplicationInstallsTheNewOneAndStartsIt) {
-  UpdateRun update;
+  testsrv::NginxFixture nginx;
+  ASSERT_TRUE(nginx.Ok()) << nginx.Problem();
+  ASSERT_TRUE(driver::WriteWholeFile(nginx.ServedFile("Corvane-new.exe"), e2e::NewApplication()));
+  const std::string tag = testsrv::UniqueTag();
+  UpdateRun update({.url = nginx.Url("/plain/Corvane-new.exe?t=" + tag)});
   update.Prepare();
   driver::Process& running = update.StartApplication();
   ASSERT_NE(update.StartUpdater(), nullptr);
@@ -44,7 +60,12 @@ TEST(Update, StopsTheRunningApplicationInstallsTheNewOneAndStartsIt) {
   EXPECT_FALSE(update.run().Exists("更新文件.tmp"));
   EXPECT_EQ(driver::ReadProgressPosition(update.Control(ui::进度条1)), 10000);
   EXPECT_EQ(update.Text(ui::标签5), "下载完成！");
-  EXPECT_EQ(update.Text(ui::标签7), "已下载:3300.46KB\r\n");
+  EXPECT_EQ(update.Text(ui::标签7), DownloadedLabel(e2e::NewApplication().size()));
+  const auto seen = nginx.WaitForAccess(tag, kDeadlineMs);
+  ASSERT_TRUE(seen.has_value()) << "nginx saw no request";
+  EXPECT_EQ(seen->request, "GET /plain/Corvane-new.exe?t=" + tag + " HTTP/1.1");
+  EXPECT_EQ(seen->status, "200");
+  EXPECT_EQ(seen->bodyBytesSent, std::to_string(e2e::NewApplication().size()));
 
   update.ClickButton();  // "启动软件"
   EXPECT_EQ(update.updater().WaitForExit(kDeadlineMs), 0u);

@@ -6,11 +6,14 @@
 
 #include "runtime/external_functions.h"
 #include "runtime/program_path.h"
+#include "tests/runtime/runtime_test_support.h"
 #include "tests/driver/driver.h"
 #include "tests/driver/test_files.h"
 
 namespace rt {
 namespace {
+
+using testing::FatalProbeEnd;
 
 std::string ProbeA() { return driver::ProgramDirectory() + "\\corvane_probe_a.dll"; }
 std::string ProbeB() { return driver::ProgramDirectory() + "\\corvane_probe_b.dll"; }
@@ -27,10 +30,10 @@ TEST_F(ExternalFunctionTest, TheFirstCallBindsLaterCallsReuseTheBinding) {
   const ExternalFunction table[] = {{absolute.c_str(), "TwoArguments"}};
   PrepareExternalFunctions(table, 1);
   EXPECT_EQ(ExternalFunctionModule(0), nullptr);
-  EXPECT_EQ(CallExternal(0, {4, 2}), 42u);
+  EXPECT_EQ(LowWord(CallExternal(0, {4, 2})), 42u);
   void* module = ExternalFunctionModule(0);
   ASSERT_NE(module, nullptr);
-  EXPECT_EQ(CallExternal(0, {7, 1}), 71u);
+  EXPECT_EQ(LowWord(CallExternal(0, {7, 1})), 71u);
   EXPECT_EQ(ExternalFunctionModule(0), module);
   // One unload frees the library: it was loaded exactly once.
   UnloadExternalLibraries();
@@ -41,8 +44,18 @@ TEST_F(ExternalFunctionTest, OrdinalsAreTakenModulo65536) {
   const std::string absolute = ProbeA();
   const ExternalFunction table[] = {{absolute.c_str(), "#5"}, {absolute.c_str(), "#65542"}};
   PrepareExternalFunctions(table, 2);
-  EXPECT_EQ(CallExternal(0, {}), 1u);        // Identity
-  EXPECT_EQ(CallExternal(1, {3, 4}), 34u);  // ordinal 6: TwoArguments
+  EXPECT_EQ(LowWord(CallExternal(0, {})), 1u);        // Identity
+  EXPECT_EQ(LowWord(CallExternal(1, {3, 4})), 34u);  // ordinal 6: TwoArguments
+}
+
+TEST_F(ExternalFunctionTest, EveryArgumentWordArrivesAndAPointerSizedResultComesBackWhole) {
+  const std::string absolute = ProbeA();
+  const ExternalFunction table[] = {{absolute.c_str(), "SixArguments"}, {absolute.c_str(), "Echo"}};
+  PrepareExternalFunctions(table, 2);
+  EXPECT_EQ(LowWord(CallExternal(0, {1, 2, 3, 4, 5, 6})), 123456u);
+  EXPECT_EQ(LowWord(CallExternal(0, {6, 5, 4, 3, 2, 1})), 654321u);
+  const uintptr_t word = ~uintptr_t{0} - 5;
+  EXPECT_EQ(CallExternal(1, {word}), word);
 }
 
 TEST_F(ExternalFunctionTest, AnEmptyLibraryNameIsFoundInUser32) {
@@ -61,11 +74,11 @@ TEST_F(ExternalFunctionTest, ALibraryInTheRunDirectoryIsPreferred) {
   SetDllDirectoryA(searchDir.path().c_str());
   const ExternalFunction table[] = {{"corvane_probe.dll", "Identity"}};
   PrepareExternalFunctions(table, 1);
-  EXPECT_EQ(CallExternal(0, {}), 2u);
+  EXPECT_EQ(LowWord(CallExternal(0, {})), 2u);
   UnloadExternalLibraries();
 
   ASSERT_TRUE(driver::CopyFileTo(ProbeA(), runDir_ / "corvane_probe.dll"));
-  EXPECT_EQ(CallExternal(0, {}), 1u);
+  EXPECT_EQ(LowWord(CallExternal(0, {})), 1u);
   UnloadExternalLibraries();
   SetDllDirectoryA(nullptr);
 }
@@ -78,46 +91,24 @@ TEST_F(ExternalFunctionTest, WinInetFunctionsBindByName) {
   EXPECT_NE(flags, 0xFFFFFFFFu);
 }
 
-std::string Probe() { return "\"" + driver::ProgramDirectory() + "\\fatal_probe.exe\""; }
-
-// Runs the probe, reads its error box, presses OK and returns the exit code.
-DWORD FatalEnd(const std::string& arguments, std::string& caption, std::string& text) {
-  driver::Process probe = driver::Process::Start(Probe() + " " + arguments);
-  const auto box = driver::WaitForMessageBox(probe.id(), 15000);
-  if (!box) {
-    probe.Kill();
-    return 0xBAD;
-  }
-  caption = box->caption;
-  text = box->text;
-  driver::PressOk(box->window);
-  return probe.WaitForExit(10000).value_or(0xBAD);
-}
-
 TEST(ExternalFunctionFatal, AMisspeltFunctionEndsTheProgramWithTheBindingMessage) {
   std::string caption, text;
-  EXPECT_EQ(FatalEnd("misspelt", caption, text), 0xFFFFFFFFu);
+  EXPECT_EQ(FatalProbeEnd("misspelt", caption, text), 0xFFFFFFFFu);
   EXPECT_EQ(caption, "错误");
   EXPECT_EQ(text, "运行时出错!\r\n\r\n错误信息：无法找到指定DLL库文件“Wininet.dll”中的输出命令“InternetOpenX”\r\n");
 }
 
 TEST(ExternalFunctionFatal, AFunctionInNoDefaultLibraryNamesOnlyTheFunction) {
   std::string caption, text;
-  EXPECT_EQ(FatalEnd("nolibrary", caption, text), 0xFFFFFFFFu);
+  EXPECT_EQ(FatalProbeEnd("nolibrary", caption, text), 0xFFFFFFFFu);
   EXPECT_EQ(text, "运行时出错!\r\n\r\n错误信息：无法找到指定DLL库文件中的输出命令“NoSuchExport”\r\n");
-}
-
-TEST(ExternalFunctionFatal, AWrongArgumentCountIsAStackError) {
-  std::string caption, text;
-  EXPECT_EQ(FatalEnd("stack", caption, text), 0xFFFFFFFFu);
-  EXPECT_EQ(text, "运行时出错!\r\n\r\n错误代码：6\r\n\r\n错误信息：调用DLL命令后发现堆栈错误\r\n");
 }
 
 TEST(ExternalFunctionFatal, NoCleanupRunsAfterAFatalError) {
   driver::TempDirectory dir("fatal");
   const std::string marker = dir / "cleanup-ran";
   std::string caption, text;
-  EXPECT_EQ(FatalEnd("cleanup \"" + marker + "\"", caption, text), 0xFFFFFFFFu);
+  EXPECT_EQ(FatalProbeEnd("cleanup \"" + marker + "\"", caption, text), 0xFFFFFFFFu);
   EXPECT_FALSE(driver::FileExistsAt(marker));
 }
 

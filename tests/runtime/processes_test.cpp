@@ -143,7 +143,7 @@ TEST(Threads, StartWithAndWithoutTheHandleVariable) {
   int32_t handle = 0;
   EXPECT_TRUE(CallBool(StartThread, ThreadRoutineArg(CountRun), Int(5), IntRef(&handle)));
   ASSERT_NE(handle, 0);
-  const auto thread = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(handle));
+  const auto thread = LongToHandle(handle);
   EXPECT_EQ(WaitForSingleObject(thread, 5000), WAIT_OBJECT_0);  // the handle stayed open
   CloseHandle(thread);
   EXPECT_EQ(g_threadRuns, 5);
@@ -175,7 +175,7 @@ TEST(Threads, WaitingForAThreadEndHandlesWhatItSends) {
   int32_t handle = 0;
   CallBool(StartThread, ThreadRoutineArg(SendToTheWaiter), Omitted(), IntRef(&handle));
   EXPECT_TRUE(CallBool(WaitForThreadEnd, Int(handle), Int(10000)));
-  CloseHandle(reinterpret_cast<HANDLE>(static_cast<uintptr_t>(handle)));
+  CloseHandle(LongToHandle(handle));
   DestroyWindow(g_receiver);
   EXPECT_TRUE(CallBool(WaitForThreadEnd, Int(0), Int(0)));
 }

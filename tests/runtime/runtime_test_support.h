@@ -1,10 +1,14 @@
 // Shared pieces of the runtime tests.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 #include "runtime/args.h"
 #include "runtime/owned.h"
+#include "tests/driver/driver.h"
+#include "tests/driver/test_files.h"
 
 namespace rt::testing {
 
@@ -18,5 +22,21 @@ struct TextResult {
 };
 
 inline TextResult TakeText(OwnedText text) { return {text.get() == nullptr, text.c_str()}; }
+
+// Runs fatal_probe.exe with arguments, reads its error box, presses OK and returns the exit
+// code (0xBAD when no box came or the probe did not end).
+inline DWORD FatalProbeEnd(const std::string& arguments, std::string& caption, std::string& text) {
+  driver::Process probe =
+      driver::Process::Start("\"" + driver::ProgramDirectory() + "\\fatal_probe.exe\" " + arguments);
+  const auto box = driver::WaitForMessageBox(probe.id(), driver::DeadlineMs(15000));
+  if (!box) {
+    probe.Kill();
+    return 0xBAD;
+  }
+  caption = box->caption;
+  text = box->text;
+  driver::PressOk(box->window);
+  return probe.WaitForExit(driver::DeadlineMs(10000)).value_or(0xBAD);
+}
 
 }  // namespace rt::testing

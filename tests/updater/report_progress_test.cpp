@@ -60,8 +60,8 @@ namespace {
 void CallAsTheDownloadDoes(int32_t total, int32_t downloaded, int32_t elapsedMs, int32_t fetchedBytes) {
   writes.clear();
   const ProgressCallback callback = ReportProgress;
-  CallWindowProcA(reinterpret_cast<WNDPROC>(reinterpret_cast<void (*)()>(callback)), reinterpret_cast<HWND>(static_cast<intptr_t>(total)),
-                  static_cast<UINT>(downloaded), static_cast<WPARAM>(elapsedMs), static_cast<LPARAM>(fetchedBytes));
+  CallWindowProcA(reinterpret_cast<WNDPROC>(reinterpret_cast<void (*)()>(callback)), reinterpret_cast<HWND>(static_cast<uintptr_t>(static_cast<uint32_t>(total))),
+                  static_cast<UINT>(downloaded), static_cast<uint32_t>(elapsedMs), static_cast<uint32_t>(fetchedBytes));
 }
 
 Write Caption(ui::ControlId control, const char* text) { return Write{control, ui::prop::Caption, text, 0}; }

@@ -1,5 +1,5 @@
-# uint32_t corvane_external_call(void* function, const uint32_t* words, int32_t count,
-#                                uint32_t stackPointers[2])      (cdecl)
+# uintptr_t corvane_external_call(void* function, const uintptr_t* words, int32_t count,
+#                                 uintptr_t stackPointers[2])      (cdecl, i686)
 #
 # Pushes words[count-1] ... words[0], calls function (which removes its own arguments),
 # then stores the stack pointer recorded before the pushes and the one found after the call.

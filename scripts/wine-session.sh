@@ -13,6 +13,23 @@ wine_session_xvfb=
 # True where 32-bit code runs only under qemu's emulator (scripts/setup registered it).
 wine_is_emulated() { [ -e /proc/sys/fs/binfmt_misc/corvane-i386 ]; }
 
+# The Windows build a script runs: the one named (--32: the 32-bit product, --64: the 64-bit
+# build), else the one that runs natively here (64-bit where 32-bit code is only emulated, the
+# 32-bit product elsewhere). Sets windows_preset, windows_arch (x86, x64) and windows_bin, and
+# says which.
+pick_windows_build() {
+  local choice=${1:-}
+  if [ -z "$choice" ]; then choice=--32; wine_is_emulated && choice=--64; fi
+  case "$choice" in
+    --32) windows_preset=windows windows_arch=x86 ;;
+    --64) windows_preset=windows64 windows_arch=x64 ;;
+    *) echo "pick_windows_build: --32 or --64" >&2; return 2 ;;
+  esac
+  windows_bin="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build/$windows_preset/bin"
+  echo "$(basename "$0"): the $windows_preset build ($windows_arch)$(wine_is_emulated && [ "$windows_arch" = x86 ] \
+    && echo ', emulated here: about a minute for every program started')" >&2
+}
+
 stop_wine_session() {
   WINEPREFIX="$CORVANE_WINEPREFIX" wineserver -k 2>/dev/null || true
   [ -z "$wine_session_xvfb" ] || kill "$wine_session_xvfb" 2>/dev/null || true

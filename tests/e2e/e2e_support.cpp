@@ -3,9 +3,20 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 
 namespace e2e {
+
+std::string ProductDirectory() {
+  const char* directory = std::getenv("CORVANE_PRODUCT_DIR");
+  return directory != nullptr && *directory != '\0' ? directory : driver::ProgramDirectory();
+}
+
+bool RunDirectory::InstallUpdater() {
+  const std::string source = ProductDirectory() + "\\CorvaneUpdater.exe";
+  return CopyFileA(source.c_str(), File("CorvaneUpdater.exe").c_str(), FALSE) != FALSE;
+}
 
 bool RunDirectory::Install(const std::string& program, const std::string& asName) {
   const std::string source = driver::ProgramDirectory() + "\\" + program;

@@ -30,6 +30,7 @@ std::optional<ExecutableLayout> ReadExecutableLayout(const unsigned char* header
   const uint64_t tableEnd = sectionTable + uint64_t{sectionCount} * kSectionHeaderSize;
   if (sectionCount == 0 || tableEnd > size) return std::nullopt;
   ExecutableLayout layout;
+  layout.machine = Read16(fileHeader);
   auto reach = [&](uint64_t offset, uint64_t length) {
     if (length != 0 && offset + length > layout.end) layout.end = offset + length;
   };
@@ -50,9 +51,20 @@ std::optional<ExecutableLayout> ReadExecutableLayout(const unsigned char* header
   const uint64_t directories = magic == kPe32Plus ? 112 : 96;
   const uint64_t certificate = directories + kCertificateDirectory * 8;
   if ((magic == kPe32 || magic == kPe32Plus) && certificate + 8 <= optionalHeaderSize) {
-    reach(Read32(optional + certificate), Read32(optional + certificate + 4));
+    layout.certificateTableSize = Read32(optional + certificate + 4);
+    reach(Read32(optional + certificate), layout.certificateTableSize);
   }
   return layout;
+}
+
+bool MachineRunsOn(uint16_t system, uint16_t program) {
+  if (program == 0) return false;
+  if (program == system) return true;
+  switch (system) {
+    case kMachineAmd64: return program == kMachineI386;
+    case kMachineArm64: return program == kMachineI386 || program == kMachineAmd64;
+    default: return false;
+  }
 }
 
 }  // namespace rt

@@ -15,7 +15,20 @@ struct ExecutableLayout {
   // Where the string table that follows the symbol table starts (its first four bytes give
   // its length), or 0 when the file has no symbol table.
   uint64_t stringTable = 0;
+  // The length of the certificate table, where a code signature lies: 0 when it has none.
+  uint32_t certificateTableSize = 0;
+  // The processor the program is for (the file header's machine field).
+  uint16_t machine = 0;
 };
+
+// Machine fields of the processors the updater knows.
+inline constexpr uint16_t kMachineI386 = 0x014C;
+inline constexpr uint16_t kMachineAmd64 = 0x8664;
+inline constexpr uint16_t kMachineArm64 = 0xAA64;
+
+// Whether a Windows whose processor is `system` starts a program built for `program`: its own
+// kind, and 32-bit x86 programs on the 64-bit ones (and x64 programs on ARM64 Windows).
+bool MachineRunsOn(uint16_t system, uint16_t program);
 
 // The layout that the start of a file describes. Empty when the bytes do not start a
 // well-formed executable (no "MZ", no "PE\0\0" signature, headers or section table outside

@@ -63,12 +63,11 @@ std::wstring NormalisedPath(std::wstring path) {
 }
 
 // The executable of a running process, normalised; empty when it cannot be read (a process
-// of another user, or one that has just ended).
-std::wstring ExecutableOf(DWORD processId) {
-  ScopedHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+// that has just ended, say).
+std::wstring ExecutableOf(HANDLE process) {
   wchar_t path[kLongPath];
   DWORD length = kLongPath;
-  if (!process.valid() || !QueryFullProcessImageNameW(process.get(), 0, path, &length)) return {};
+  if (process == nullptr || !QueryFullProcessImageNameW(process, 0, path, &length)) return {};
   return NormalisedPath(std::wstring(path, length));
 }
 
@@ -77,16 +76,12 @@ bool SamePath(const std::wstring& a, const std::wstring& b) {
          CSTR_EQUAL;
 }
 
-// Requests the end of a process and keeps a handle to wait for it; invalid when it cannot be ended.
-ScopedHandle EndProcess(DWORD processId) {
-  ScopedHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId));
-  const bool ending = process.valid() && (TerminateProcess(process.get(), 0) ||
-                                          WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0);
-  if (!ending) {
-    Trace("stop: a process could not be ended", {{"pid", processId}, {"error", LastSystemError()}});
-    process.reset();
-  }
-  return process;
+// Requests the end of a process through the handle its executable was read with, so that the
+// process ended is the one that was checked, never another that took over its id.
+bool EndProcess(HANDLE process, DWORD processId) {
+  if (TerminateProcess(process, 0) || WaitForSingleObject(process, 0) == WAIT_OBJECT_0) return true;
+  Trace("stop: a process could not be ended", {{"pid", processId}, {"error", LastSystemError()}});
+  return false;
 }
 
 // Waits until every process has ended, at most ms in all.
@@ -174,10 +169,25 @@ void StopProcessesOf(ArgRecord* result, int32_t argc, const ArgRecord* args) {
   std::vector<ScopedHandle> ending;
   bool refused = false;
   ForEachProcess([&](const PROCESSENTRY32& entry) {
-    if (!SamePath(ExecutableOf(entry.th32ProcessID), target)) return true;
-    ScopedHandle process = EndProcess(entry.th32ProcessID);
-    refused = refused || !process.valid();
-    if (process.valid()) ending.push_back(std::move(process));
+    // One handle per process, to read its executable, end it and wait for it.
+    ScopedHandle process(
+        OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));
+    const uint32_t openError = process.valid() ? 0 : LastSystemError();
+    if (!process.valid()) {
+      // Not ours to end; it is a refusal only when it runs this executable all the same.
+      ScopedHandle query(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
+      if (SamePath(ExecutableOf(query.get()), target)) {
+        Trace("stop: a process could not be ended", {{"pid", entry.th32ProcessID}, {"error", openError}});
+        refused = true;
+      }
+      return true;
+    }
+    if (!SamePath(ExecutableOf(process.get()), target)) return true;
+    if (EndProcess(process.get(), entry.th32ProcessID)) {
+      ending.push_back(std::move(process));
+    } else {
+      refused = true;
+    }
     return true;
   });
   const bool ended = !refused && AllEnded(ending, ArgAt(argc, args, 1).AsInt());

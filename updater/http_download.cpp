@@ -38,12 +38,16 @@ constexpr uint32_t kDirectOpen = INTERNET_OPEN_TYPE_PRECONFIG_WITH_NO_AUTOPROXY;
 constexpr uint32_t kProxyOpen = INTERNET_OPEN_TYPE_PRECONFIG;
 static_assert(kOpenFlags == 0x84000100 && kContentLengthQuery == 0x20000005 && kStatusQuery == 0x20000013);
 constexpr int32_t kChunkSize = 10240;
+// The most bytes a download may bring. Corvane.exe is a few MB, and no 32-bit program's image
+// comes near 2 GiB; a body without a length, or with a false one, must not fill the disk first.
+constexpr int64_t kLongestDownload = int64_t{512} * 1024 * 1024;
 
 constexpr char kNoConnection[] = "Internet连接错误!";
 constexpr char kCannotOpenUrl[] = "不能打开该URL!";
 constexpr char kCannotOpenFile[] = "不能打开本地的文件!";
 constexpr char kReadFailed[] = "读文件出错!";
 constexpr char kWriteFailed[] = "写文件出错!";
+constexpr char kTooLong[] = "下载的文件过大，更新失败！";
 
 std::atomic<bool> g_stopRequested{false};
 // The internet handle of the running download; whoever takes it out closes it.
@@ -226,6 +230,12 @@ int32_t HttpDownload(const char* url, const char* localPath, ProgressCallback pr
       return CloseAndFail(kReadFailed, "download: read failed", {{"error", readError}, {"received", downloaded}});
     }
     if (bytesRead == 0) break;
+    if (downloaded - start + bytesRead > kLongestDownload) {
+      rt::Call(rt::CloseFile, rt::Int(DownloadFileNo.load()));
+      rt::Call(rt::RemoveFile, rt::TextArg(localPath));
+      return Fail(kTooLong, "download: the answer passes the limit",
+                  {{"received", downloaded - start + bytesRead}, {"limit", kLongestDownload}});
+    }
     if (!AppendChunk(buffer.get(), bytesRead)) {
       return CloseAndFail(kWriteFailed, "download: write failed", {{"error", rt::LastSystemError()}});
     }

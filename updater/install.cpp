@@ -1,8 +1,11 @@
 #include "updater/install.h"
 
+#include <cstdio>
+
 #include "runtime/args.h"
 #include "runtime/clock.h"
 #include "runtime/code_signature.h"
+#include "runtime/executable_info.h"
 #include "runtime/file_hash.h"
 #include "runtime/files.h"
 #include "runtime/messages.h"
@@ -19,6 +22,9 @@ constexpr char kEmptyDownload[] = "下载的文件是空的，更新失败！";
 constexpr char kIncompleteProgram[] = "下载的文件不是完整的程序，更新失败！";
 constexpr char kChecksumMismatch[] = "下载的文件校验失败，更新失败！";
 constexpr char kBadSignature[] = "下载的文件签名无效，更新失败！";
+constexpr char kWrongMachine[] = "下载的文件不能在本系统上运行，更新失败！";
+constexpr char kOlderVersion[] = "下载的文件版本较旧，更新失败！";
+constexpr char kOtherProduct[] = "下载的文件不是本软件，更新失败！";
 constexpr char kCannotReplace[] = "更新失败，请关闭主程序后重试！";
 
 constexpr int32_t kStopAttempts = 20;
@@ -37,6 +43,36 @@ bool Refuse(const char* message, const char* check, std::initializer_list<rt::Tr
 
 void Pause(int32_t ms) { rt::Call(rt::Delay, rt::Int(ms)); }
 
+int64_t VersionOf(const char* path) { return rt::Call(rt::FileVersion, rt::TextArg(path)).AsInt64(); }
+
+// "major.minor.build.revision", for a trace line.
+struct VersionText {
+  explicit VersionText(int64_t version) {
+    const auto v = static_cast<uint64_t>(version);
+    std::snprintf(text, sizeof text, "%u.%u.%u.%u", unsigned(v >> 48), unsigned(v >> 32 & 0xFFFF),
+                  unsigned(v >> 16 & 0xFFFF), unsigned(v & 0xFFFF));
+  }
+  char text[24];
+};
+
+// A download that is an older release, or another program of the publisher, is refused even
+// when it is signed as it should be. A file without a version resource says nothing here.
+bool SameProgramNotOlder(const char* temporaryPath, const char* executablePath) {
+  const int64_t installed = VersionOf(executablePath);
+  const int64_t download = VersionOf(temporaryPath);
+  if (installed >= 0 && download >= 0 && download < installed) {
+    return Refuse(kOlderVersion, "check: the download is an older version",
+                  {{"installed", VersionText(installed).text}, {"download", VersionText(download).text}});
+  }
+  if (rt::CallBool(rt::OtherProduct, rt::TextArg(executablePath), rt::TextArg(temporaryPath))) {
+    rt::OwnedText installedName = rt::CallText(rt::ProductName, rt::TextArg(executablePath));
+    rt::OwnedText downloadName = rt::CallText(rt::ProductName, rt::TextArg(temporaryPath));
+    return Refuse(kOtherProduct, "check: the download is another product",
+                  {{"installed", installedName.c_str()}, {"download", downloadName.c_str()}});
+  }
+  return true;
+}
+
 // Ends every running instance of the application of this folder, each waited for, until none
 // is left; false when one cannot be ended. The same program run from other folders is not ours
 // to end: it does not hold this executable.
@@ -53,11 +89,22 @@ bool StopRunningApplication(const char* executablePath) {
 }  // namespace
 
 bool SignedByInstalledPublisher(const char* temporaryPath, const char* executablePath) {
-  rt::OwnedText installedSigner = rt::CallText(rt::CodeSigner, rt::TextArg(executablePath));
-  if (installedSigner.empty()) return true;
-  rt::OwnedText downloadSigner = rt::CallText(rt::CodeSigner, rt::TextArg(temporaryPath));
-  if (!downloadSigner.empty() && rt::CompareTexts(downloadSigner.get(), installedSigner.get()) == 0) return true;
-  rt::Trace("check: the signer differs", {{"installed", installedSigner.c_str()}, {"download", downloadSigner.c_str()}});
+  const int32_t installedSignature = rt::CallInt(rt::SignatureOf, rt::TextArg(executablePath));
+  if (installedSignature == 0) return true;  // an unsigned installation takes any complete program
+  // The publisher is the signer written in the installed file, whether or not its signature
+  // still verifies (an expired certificate, a root removed, the file changed): a download has
+  // to be signed validly by that same subject. A signature nobody can read admits nothing.
+  rt::OwnedBytes publisher;
+  if (installedSignature > 0) publisher = rt::CallBytes(rt::WrittenSigner, rt::TextArg(executablePath));
+  if (!publisher) {
+    rt::Trace("check: the installed signature cannot be read", {{"path", executablePath}, {"error", rt::LastSystemError()}});
+    return false;
+  }
+  rt::OwnedBytes downloadSigner = rt::CallBytes(rt::VerifiedSigner, rt::TextArg(temporaryPath));
+  if (rt::CallBool(rt::SameSigner, rt::BytesArg(publisher), rt::BytesArg(downloadSigner))) return true;
+  rt::OwnedText installedText = rt::CallText(rt::SignerText, rt::BytesArg(publisher));
+  rt::OwnedText downloadText = rt::CallText(rt::SignerText, rt::BytesArg(downloadSigner));
+  rt::Trace("check: the signer differs", {{"installed", installedText.c_str()}, {"download", downloadText.c_str()}});
   return false;
 }
 
@@ -68,6 +115,10 @@ bool DownloadIsAcceptable(const char* temporaryPath, const char* executablePath)
   // leave an application that cannot start.
   if (!rt::CallBool(rt::IsCompleteExecutable, rt::TextArg(temporaryPath))) {
     return Refuse(kIncompleteProgram, "check: not a complete executable", {{"size", size}});
+  }
+  const int32_t machine = rt::CallInt(rt::ExecutableMachine, rt::TextArg(temporaryPath));
+  if (!rt::CallBool(rt::SystemRunsMachine, rt::Int(machine))) {
+    return Refuse(kWrongMachine, "check: this Windows cannot run the download", {{"machine", machine}});
   }
   if (!ExpectedSha256.empty()) {
     rt::OwnedText actual = rt::CallText(rt::FileSha256, rt::TextArg(temporaryPath));
@@ -80,7 +131,7 @@ bool DownloadIsAcceptable(const char* temporaryPath, const char* executablePath)
     Tell(kBadSignature);  // the check has traced both signers
     return false;
   }
-  return true;
+  return SameProgramNotOlder(temporaryPath, executablePath);
 }
 
 namespace {

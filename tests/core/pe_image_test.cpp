@@ -47,6 +47,7 @@ TEST(ExecutableLayout, TheSymbolAndCertificateTablesCountToo) {
   ASSERT_TRUE(withSymbols);
   EXPECT_EQ(withSymbols->stringTable, 0x3000u + 10 * 18);
   EXPECT_EQ(withSymbols->end, 0x3000u + 10 * 18 + 4);
+  EXPECT_EQ(withSymbols->certificateTableSize, 0u);
 
   // A 32-bit optional header: its certificate directory entry lies 96 + 4 * 8 bytes in.
   headers[0x98] = 0x0B;
@@ -55,6 +56,27 @@ TEST(ExecutableLayout, TheSymbolAndCertificateTablesCountToo) {
   std::memcpy(&headers[0x98 + 128], &certificate, 4);
   std::memcpy(&headers[0x98 + 132], &certificateSize, 4);
   EXPECT_EQ(ReadExecutableLayout(headers.data(), headers.size())->end, 0x8800u);
+  EXPECT_EQ(ReadExecutableLayout(headers.data(), headers.size())->certificateTableSize, 0x800u);
+}
+
+TEST(ExecutableLayout, TheMachineIsTheFileHeadersFirstField) {
+  auto headers = Headers({{0x400, 0x100}});
+  headers[0x84] = 0x64;
+  headers[0x85] = 0x86;
+  EXPECT_EQ(ReadExecutableLayout(headers.data(), headers.size())->machine, kMachineAmd64);
+}
+
+TEST(MachineRunsOn, EachWindowsRunsItsOwnKindAndThe32BitOne) {
+  const struct {
+    uint16_t system, program;
+    bool runs;
+  } cases[] = {
+      {kMachineI386, kMachineI386, true},   {kMachineI386, kMachineAmd64, false}, {kMachineI386, kMachineArm64, false},
+      {kMachineAmd64, kMachineAmd64, true}, {kMachineAmd64, kMachineI386, true},  {kMachineAmd64, kMachineArm64, false},
+      {kMachineArm64, kMachineArm64, true}, {kMachineArm64, kMachineI386, true},  {kMachineArm64, kMachineAmd64, true},
+      {kMachineAmd64, 0, false},            {kMachineAmd64, 0x01C4, false},       {0x01C4, kMachineI386, false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(MachineRunsOn(c.system, c.program), c.runs) << c.system << " " << c.program;
 }
 
 TEST(ExecutableLayout, WhatIsNoExecutable) {

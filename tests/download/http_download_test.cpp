@@ -278,6 +278,24 @@ TEST_F(HttpDownloadTest, NoLengthOrChunkedBodiesHaveTotalZero) {
   }
 }
 
+TEST_F(HttpDownloadTest, ABodyWithoutEndIsRefusedAtTheLimitAndItsFileRemoved) {
+  Response response = testsrv::Ok(PatternBody(1 << 20));
+  response.framing = Framing::CloseDelimited;
+  response.endless = true;
+  FaultServer server(response);
+  driver::DebugOutputRecorder trace;
+  const Outcome outcome = Download(server.Url("/endless"), target_);
+  EXPECT_EQ(outcome.result, -1);
+  EXPECT_EQ(outcome.message, "下载的文件过大，更新失败！");
+  EXPECT_FALSE(driver::FileExistsAt(target_));
+  // 512 MiB: the last whole chunk within it was written; the one that passes it was not.
+  ASSERT_FALSE(outcome.progress.empty());
+  EXPECT_EQ(outcome.progress.back().downloaded, 52428 * 10240);
+  EXPECT_EQ(trace.LinesWith("CorvaneUpdater:"),
+            std::vector<std::string>{
+                "CorvaneUpdater: download: the answer passes the limit received=536872960 limit=536870912"});
+}
+
 TEST_F(HttpDownloadTest, ABodyCutShortOfItsLengthIsAReadError) {
   for (Ending ending : {Ending::Close, Ending::Reset}) {
     Response response = testsrv::Ok(PatternBody(30000));

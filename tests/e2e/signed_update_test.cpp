@@ -41,8 +41,10 @@ struct SignedUpdateCase {
   const char* message;    // the box the updater shows, or "" when it installs
 };
 
-TEST_F(SignedUpdate, KeepsTheInstalledExecutablesPublisher) {
+TEST_F(SignedUpdate, KeepsTheInstalledExecutablesPublisherProductAndVersion) {
   constexpr char kRefused[] = "下载的文件签名无效，更新失败！";
+  constexpr char kOlder[] = "下载的文件版本较旧，更新失败！";
+  constexpr char kOtherProduct[] = "下载的文件不是本软件，更新失败！";
   const SignedUpdateCase cases[] = {
       {"same publisher", "old-signed.exe", "new-signed.exe", ""},
       {"renewed certificate", "old-signed.exe", "new-renewed.exe", ""},
@@ -51,6 +53,16 @@ TEST_F(SignedUpdate, KeepsTheInstalledExecutablesPublisher) {
       {"publisher's name without a trusted root", "old-signed.exe", "new-selfsigned.exe", kRefused},
       {"one byte changed", "old-signed.exe", "new-tampered.exe", kRefused},
       {"signed over unsigned", "", "new-signed.exe", ""},
+      // The installed file's signer binds the download even where its own signature fails.
+      {"installed signer expired, same publisher", "old-expired.exe", "new-signed.exe", ""},
+      {"installed signer expired, unsigned download", "old-expired.exe", "", kRefused},
+      {"installed file changed, unsigned download", "old-tampered.exe", "", kRefused},
+      {"installed file changed, other publisher", "old-tampered.exe", "new-other.exe", kRefused},
+      {"Chinese publisher name", "old-zh.exe", "new-zh.exe", ""},
+      {"publisher name one Chinese character apart", "old-zh.exe", "new-zh-other.exe", kRefused},
+      {"older release of the same publisher", "new-signed.exe", "old-signed.exe", kOlder},
+      {"the same release again", "old-signed.exe", "old-signed.exe", ""},
+      {"another program of the same publisher", "old-signed.exe", "new-otherproduct.exe", kOtherProduct},
   };
   for (const SignedUpdateCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -61,7 +73,7 @@ TEST_F(SignedUpdate, KeepsTheInstalledExecutablesPublisher) {
     UpdateRun update(delivery);
     update.Prepare();
     ASSERT_TRUE(update.run().Write("Corvane.exe", installed));
-    driver::Process& running = update.StartApplication();
+    driver::Process& running = update.StartApplication(std::string(c.installed).rfind("new-", 0) == 0 ? "2.0" : "1.0");
     ASSERT_NE(update.StartUpdater(), nullptr);
     update.ClickButton();
     EXPECT_EQ(update.WaitForOutcome(), c.message);

@@ -54,12 +54,12 @@ void UpdateRun::Prepare(const std::string& sha256) {
   run_.Write("gx.ini", handOff);
   run_.Write("zqd.ini", "[Soft_Config]\r\nbanben=V1.0\r\n");
   run_.Write("Corvane.exe", OldApplication());
-  run_.Install("CorvaneUpdater.exe");
+  run_.InstallUpdater();
 }
 
-driver::Process& UpdateRun::StartApplication() {
+driver::Process& UpdateRun::StartApplication(const std::string& version) {
   applications_.push_back(run_.Start("Corvane.exe"));
-  driver::FindWindowByTitle("Corvane 1.0", applications_.back().id(), kDeadlineMs);
+  driver::FindWindowByTitle(("Corvane " + version).c_str(), applications_.back().id(), kDeadlineMs);
   return applications_.back();
 }
 

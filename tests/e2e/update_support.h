@@ -38,8 +38,9 @@ class UpdateRun {
   // Writes gx.ini (with the SHA-256 line when given) and zqd.ini, installs the old
   // application as Corvane.exe.
   void Prepare(const std::string& sha256 = "");
-  // Starts the installed Corvane.exe; the process is ended by the destructor if still there.
-  driver::Process& StartApplication();
+  // Starts the installed Corvane.exe and waits for its window, which shows `version`; the
+  // process is ended by the destructor if still there.
+  driver::Process& StartApplication(const std::string& version = "1.0");
   // Starts the updater and waits for its window.
   HWND StartUpdater();
   // Clicks 按钮2.

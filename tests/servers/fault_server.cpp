@@ -281,6 +281,9 @@ struct FaultServer::State {
       if (!SendAll(s, head.data(), head.size())) return false;
       const size_t size = complete ? body.size() : std::min(response.endAfter, body.size());
       if (!SendBody(s, response, body, size)) return false;
+      while (complete && response.endless) {
+        if (stopping || !SendBody(s, response, body, size)) return false;
+      }
     }
     switch (response.ending) {
       case Ending::Complete:

@@ -50,6 +50,8 @@ struct Response {
   bool headFirst = true;    // false: the ending comes before the head, so nothing is sent
   size_t dripPiece = 0;     // > 0: the body goes out in pieces of this many bytes ...
   uint32_t dripDelayMs = 0; // ... with this pause before each piece
+  bool endless = false;     // Complete: the body goes out again and again, until the client
+                            // stops taking it (use with CloseDelimited)
 
   // Status line, headers, the framing header and the blank line, as sent.
   std::string Head() const;

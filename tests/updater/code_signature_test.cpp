@@ -8,6 +8,8 @@
 // the signed content, so no case here relies on that comparison.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
@@ -24,6 +26,12 @@ namespace {
 using testsrv::SigningFile;
 
 std::string Signer(const std::string& path) { return rt::CallText(rt::CodeSigner, rt::TextArg(path.c_str())).c_str(); }
+
+// The signer written in the file's signature, as text.
+std::string WrittenSigner(const std::string& path) {
+  rt::OwnedBytes name = rt::CallBytes(rt::WrittenSigner, rt::TextArg(path.c_str()));
+  return rt::CallText(rt::SignerText, rt::BytesArg(name)).c_str();
+}
 
 std::string UnsignedBuild(const char* name) { return driver::ProgramDirectory() + "\\" + name; }
 
@@ -50,6 +58,49 @@ TEST_F(CodeSigner, IsNullWithoutAValidSignatureAndATrustedRoot) {
   }
 }
 
+TEST_F(CodeSigner, TheWrittenSignerIsReadWhateverTheSignatureIsWorthToday) {
+  const struct {
+    std::string file;
+    int32_t signature;
+    std::string written;
+  } cases[] = {
+      {SigningFile("old-signed.exe"), 1, "C=CN, O=Tavlor, CN=Tavlor Software"},
+      {SigningFile("old-tampered.exe"), 1, "C=CN, O=Tavlor, CN=Tavlor Software"},
+      {SigningFile("old-expired.exe"), 1, "C=CN, O=Tavlor, CN=Tavlor Software"},
+      {SigningFile("new-selfsigned.exe"), 1, "C=CN, O=Tavlor, CN=Tavlor Software"},
+      {SigningFile("new-other.exe"), 1, "C=CN, O=Other Publisher, CN=Other Publisher"},
+      {UnsignedBuild("demo_app_old.exe"), 0, ""},
+      {SigningFile("root.der"), 0, ""},
+      {SigningFile("missing.exe"), 0, ""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(rt::CallInt(rt::SignatureOf, rt::TextArg(c.file.c_str())), c.signature) << c.file;
+    EXPECT_EQ(WrittenSigner(c.file), c.written) << c.file;
+  }
+  // Held open by someone who lets nobody read it: there is a file, but no telling what it holds.
+  driver::TempDirectory dir("held");
+  const std::string held = dir / "Corvane.exe";
+  ASSERT_TRUE(driver::CopyFileTo(SigningFile("old-signed.exe"), held));
+  HANDLE lock = CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(rt::CallInt(rt::SignatureOf, rt::TextArg(held.c_str())), -1);
+  CloseHandle(lock);
+}
+
+TEST_F(CodeSigner, SubjectsAreComparedAsEncodedNames) {
+  auto name = [](const char* file) { return rt::CallBytes(rt::VerifiedSigner, rt::TextArg(SigningFile(file).c_str())); };
+  auto same = [&](const char* a, const char* b) {
+    return rt::CallBool(rt::SameSigner, rt::BytesArg(name(a)), rt::BytesArg(name(b)));
+  };
+  EXPECT_TRUE(same("old-signed.exe", "new-renewed.exe"));
+  EXPECT_TRUE(same("old-zh.exe", "new-zh.exe"));
+  // The same length, one Chinese character apart: equal as ANSI texts where the code page has
+  // neither character, different as names.
+  EXPECT_FALSE(same("new-zh.exe", "new-zh-other.exe"));
+  EXPECT_FALSE(same("old-signed.exe", "new-other.exe"));
+  EXPECT_FALSE(same("old-signed.exe", "new-tampered.exe")) << "no verified signer is no name";
+}
+
 using SignedByInstalledPublisher = CodeSigner;
 
 TEST_F(SignedByInstalledPublisher, HoldsForTheSameSubjectOrAnUnsignedInstallation) {
@@ -67,8 +118,15 @@ TEST_F(SignedByInstalledPublisher, HoldsForTheSameSubjectOrAnUnsignedInstallatio
       {UnsignedBuild("demo_app_old.exe"), SigningFile("new-signed.exe"), true},
       {UnsignedBuild("demo_app_old.exe"), UnsignedBuild("demo_app_new.exe"), true},
       {SigningFile("missing.exe"), SigningFile("new-other.exe"), true},
-      // An installation whose own signature no longer holds is taken as unsigned.
-      {SigningFile("new-tampered.exe"), UnsignedBuild("demo_app_new.exe"), true},
+      // An installation whose own signature no longer holds still names its publisher.
+      {SigningFile("old-tampered.exe"), SigningFile("new-signed.exe"), true},
+      {SigningFile("old-tampered.exe"), UnsignedBuild("demo_app_new.exe"), false},
+      {SigningFile("old-tampered.exe"), SigningFile("new-other.exe"), false},
+      {SigningFile("old-expired.exe"), SigningFile("new-signed.exe"), true},
+      {SigningFile("old-expired.exe"), UnsignedBuild("demo_app_new.exe"), false},
+      {SigningFile("old-expired.exe"), SigningFile("new-other.exe"), false},
+      {SigningFile("old-zh.exe"), SigningFile("new-zh.exe"), true},
+      {SigningFile("old-zh.exe"), SigningFile("new-zh-other.exe"), false},
   };
   driver::DebugOutputRecorder trace;
   for (const auto& c : cases) {
@@ -79,12 +137,26 @@ TEST_F(SignedByInstalledPublisher, HoldsForTheSameSubjectOrAnUnsignedInstallatio
     if (c.accepted) {
       EXPECT_TRUE(lines.empty()) << c.download;
     } else {
-      const std::string expected = "CorvaneUpdater: check: the signer differs installed=\"" + Signer(c.installed) +
-                                   "\" download=\"" + Signer(c.download) + "\"";
+      const std::string expected = "CorvaneUpdater: check: the signer differs installed=\"" +
+                                   WrittenSigner(c.installed) + "\" download=\"" + Signer(c.download) + "\"";
       EXPECT_EQ(lines, std::vector<std::string>{expected}) << c.download;
     }
     trace.Clear();
   }
+}
+
+TEST_F(SignedByInstalledPublisher, AnInstalledSignatureThatCannotBeReadAdmitsNothing) {
+  driver::TempDirectory dir("held");
+  const std::string held = dir / "Corvane.exe";
+  ASSERT_TRUE(driver::CopyFileTo(SigningFile("old-signed.exe"), held));
+  HANDLE lock = CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+  driver::DebugOutputRecorder trace;
+  EXPECT_FALSE(updater::SignedByInstalledPublisher(SigningFile("new-signed.exe").c_str(), held.c_str()));
+  EXPECT_EQ(trace.LinesWith("CorvaneUpdater:"),
+            std::vector<std::string>{"CorvaneUpdater: check: the installed signature cannot be read path=\"" + held +
+                                     "\" error=32"});
+  CloseHandle(lock);
 }
 
 }  // namespace

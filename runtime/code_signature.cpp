@@ -144,8 +144,7 @@ ScopedCertificate WrittenSignerCertificate(const std::wstring& path) {
 }  // namespace
 
 void SignatureOf(ArgRecord* result, int32_t argc, const ArgRecord* args) {
-  ScopedHandle file(CreateFileA(TextOf(ArgAt(argc, args, 0)), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  ScopedHandle file = OpenForReading(TextOf(ArgAt(argc, args, 0)));
   if (!file.valid()) {
     const DWORD error = GetLastError();
     SetInt(result, error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? 0 : -1);

@@ -11,6 +11,11 @@
 
 namespace rt {
 
+ScopedHandle OpenForReading(const char* path) {
+  return ScopedHandle(
+      CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
 bool ReadExecutableHeaders(HANDLE file, std::optional<ExecutableLayout>& layout) {
   // The headers and the section table of an executable lie in its first pages.
   std::vector<unsigned char> headers(64 * 1024);
@@ -21,8 +26,7 @@ bool ReadExecutableHeaders(HANDLE file, std::optional<ExecutableLayout>& layout)
 }
 
 void IsCompleteExecutable(ArgRecord* result, int32_t argc, const ArgRecord* args) {
-  ScopedHandle file(CreateFileA(TextOf(ArgAt(argc, args, 0)), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  ScopedHandle file = OpenForReading(TextOf(ArgAt(argc, args, 0)));
   if (!file.valid()) return;
   LARGE_INTEGER size{};
   if (!GetFileSizeEx(file.get(), &size)) return;
@@ -45,8 +49,7 @@ void IsCompleteExecutable(ArgRecord* result, int32_t argc, const ArgRecord* args
 }
 
 void ExecutableMachine(ArgRecord* result, int32_t argc, const ArgRecord* args) {
-  ScopedHandle file(CreateFileA(TextOf(ArgAt(argc, args, 0)), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  ScopedHandle file = OpenForReading(TextOf(ArgAt(argc, args, 0)));
   std::optional<ExecutableLayout> layout;
   if (file.valid() && ReadExecutableHeaders(file.get(), layout) && layout) SetInt(result, layout->machine);
 }

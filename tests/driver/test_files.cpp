@@ -1,5 +1,7 @@
 #include "tests/driver/test_files.h"
 
+#include <cstdlib>
+
 #include <windows.h>
 
 namespace driver {
@@ -73,6 +75,11 @@ std::string ProgramDirectory() {
   const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
   std::string directory(path, length);
   return directory.substr(0, directory.find_last_of('\\'));
+}
+
+std::string ProductDirectory() {
+  const char* directory = std::getenv("CORVANE_PRODUCT_DIR");
+  return directory != nullptr && *directory != '\0' ? directory : ProgramDirectory();
 }
 
 }  // namespace driver

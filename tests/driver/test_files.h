@@ -30,4 +30,9 @@ bool CopyFileTo(const std::string& from, const std::string& to);
 // The directory of the running executable (where the build's programs are).
 std::string ProgramDirectory();
 
+// The folder of the programs under test: CORVANE_PRODUCT_DIR (a Windows path) when set, so that
+// tests can drive another build's programs (the 32-bit product's, from the 64-bit tests), else
+// this program's own folder.
+std::string ProductDirectory();
+
 }  // namespace driver

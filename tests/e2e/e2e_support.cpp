@@ -3,18 +3,12 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <fstream>
 
 namespace e2e {
 
-std::string ProductDirectory() {
-  const char* directory = std::getenv("CORVANE_PRODUCT_DIR");
-  return directory != nullptr && *directory != '\0' ? directory : driver::ProgramDirectory();
-}
-
 bool RunDirectory::InstallUpdater() {
-  const std::string source = ProductDirectory() + "\\CorvaneUpdater.exe";
+  const std::string source = driver::ProductDirectory() + "\\CorvaneUpdater.exe";
   return CopyFileA(source.c_str(), File("CorvaneUpdater.exe").c_str(), FALSE) != FALSE;
 }
 

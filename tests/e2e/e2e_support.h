@@ -15,11 +15,6 @@ namespace e2e {
 // loaded machine. Tests wait on conditions, so a deadline only matters when something is wrong.
 inline const DWORD kDeadlineMs = driver::DeadlineMs(20000);
 
-// The folder of the CorvaneUpdater.exe under test: CORVANE_PRODUCT_DIR (a Windows path) when
-// set, so that these tests can drive another build's updater (the 32-bit product from the
-// 64-bit tests), else this program's own folder.
-std::string ProductDirectory();
-
 // A new, empty directory of the test's own under the temporary directory; removed with its
 // contents at the end of the test.
 class RunDirectory {
@@ -32,7 +27,7 @@ class RunDirectory {
 
   // Copies a program of the build into the directory (under another name when given).
   bool Install(const std::string& program, const std::string& asName = "");
-  // Copies the updater under test (see ProductDirectory) into the directory.
+  // Copies the updater under test (of driver::ProductDirectory) into the directory.
   bool InstallUpdater();
   // Starts an installed program in this directory.
   driver::Process Start(const std::string& program, const std::string& arguments = "") const;

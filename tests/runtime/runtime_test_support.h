@@ -23,11 +23,11 @@ struct TextResult {
 
 inline TextResult TakeText(OwnedText text) { return {text.get() == nullptr, text.c_str()}; }
 
-// Runs fatal_probe.exe with arguments, reads its error box, presses OK and returns the exit
+// Runs fatal_probe.exe (of the programs under test) with arguments, reads its error box, presses OK and returns the exit
 // code (0xBAD when no box came or the probe did not end).
 inline DWORD FatalProbeEnd(const std::string& arguments, std::string& caption, std::string& text) {
   driver::Process probe =
-      driver::Process::Start("\"" + driver::ProgramDirectory() + "\\fatal_probe.exe\" " + arguments);
+      driver::Process::Start("\"" + driver::ProductDirectory() + "\\fatal_probe.exe\" " + arguments);
   const auto box = driver::WaitForMessageBox(probe.id(), driver::DeadlineMs(15000));
   if (!box) {
     probe.Kill();

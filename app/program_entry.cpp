@@ -1,19 +1,9 @@
+#include "app/floating_point.h"
 #include "app/lifecycle.h"
 #include "app/wiring.h"
 #include "runtime/program_state.h"
 
 namespace app {
-
-namespace {
-
-// Round to nearest, every exception masked, 64-bit precision.
-void ResetFloatingPoint() {
-#if defined(__i386__)
-  __asm__ volatile("fninit");
-#endif
-}
-
-}  // namespace
 
 int32_t ProgramEntry() {
   RuntimeInit();

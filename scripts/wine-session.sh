@@ -32,7 +32,13 @@ pick_windows_build() {
 
 stop_wine_session() {
   WINEPREFIX="$CORVANE_WINEPREFIX" wineserver -k 2>/dev/null || true
-  [ -z "$wine_session_xvfb" ] || kill "$wine_session_xvfb" 2>/dev/null || true
+  # The display goes with the session that started it, and so does its name: a later session
+  # must not draw on a display that is gone.
+  if [ -n "$wine_session_xvfb" ]; then
+    kill "$wine_session_xvfb" 2>/dev/null || true
+    wine_session_xvfb=
+    unset DISPLAY
+  fi
 }
 
 start_wine_session() {

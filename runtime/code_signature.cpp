@@ -49,13 +49,17 @@ CERT_NAME_BLOB NameOf(const Bytes* name) {
           name != nullptr ? const_cast<BYTE*>(name->data()) : nullptr};
 }
 
-// One verification of a file's signature by the system's trust provider. The provider's state
-// (signers, chains) stays readable until the verification is closed.
+// One verification of a file's signature by the system's trust provider, reading the file
+// through the handle given. The provider's state (signers, chains) stays readable until the
+// verification is closed.
 class TrustVerification {
  public:
-  explicit TrustVerification(const std::wstring& path) {
+  explicit TrustVerification(const FileArgument& file) : path_(file.WidePath()) {
     file_.cbStruct = sizeof file_;
-    file_.pcwszFilePath = path.c_str();
+    file_.pcwszFilePath = path_.c_str();
+    file_.hFile = file.get();
+    // The provider reads the file's first bytes from where the handle stands.
+    SetFilePointer(file.get(), 0, nullptr, FILE_BEGIN);
     data_.cbStruct = sizeof data_;
     data_.dwUIChoice = WTD_UI_NONE;
     data_.fdwRevocationChecks = WTD_REVOKE_NONE;
@@ -82,6 +86,7 @@ class TrustVerification {
   }
 
  private:
+  std::wstring path_;
   GUID action_ = WINTRUST_ACTION_GENERIC_VERIFY_V2;
   WINTRUST_FILE_INFO file_{};
   WINTRUST_DATA data_{};
@@ -144,7 +149,7 @@ ScopedCertificate WrittenSignerCertificate(const std::wstring& path) {
 }  // namespace
 
 void SignatureOf(ArgRecord* result, int32_t argc, const ArgRecord* args) {
-  ScopedHandle file = OpenForReading(TextOf(ArgAt(argc, args, 0)));
+  FileArgument file(ArgAt(argc, args, 0));
   if (!file.valid()) {
     const DWORD error = GetLastError();
     SetInt(result, error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? 0 : -1);
@@ -165,9 +170,9 @@ void WrittenSigner(ArgRecord* result, int32_t argc, const ArgRecord* args) {
 }
 
 void VerifiedSigner(ArgRecord* result, int32_t argc, const ArgRecord* args) {
-  const std::wstring path = SystemWidened(TextOf(ArgAt(argc, args, 0)));
-  if (path.empty()) return;
-  TrustVerification verification(path);
+  FileArgument file(ArgAt(argc, args, 0));
+  if (!file.valid()) return;
+  TrustVerification verification(file);
   if (PCCERT_CONTEXT leaf = VerifiedLeaf(verification)) SetName(result, leaf->pCertInfo->Subject);
 }
 
@@ -183,9 +188,9 @@ void SignerText(ArgRecord* result, int32_t argc, const ArgRecord* args) {
 }
 
 void CodeSigner(ArgRecord* result, int32_t argc, const ArgRecord* args) {
-  const std::wstring path = SystemWidened(TextOf(ArgAt(argc, args, 0)));
-  if (path.empty()) return;
-  TrustVerification verification(path);
+  FileArgument file(ArgAt(argc, args, 0));
+  if (!file.valid()) return;
+  TrustVerification verification(file);
   if (PCCERT_CONTEXT leaf = VerifiedLeaf(verification)) {
     const std::string text = SubjectText(leaf->pCertInfo->Subject);
     if (!text.empty()) SetPointer(result, ConcatTexts(1, text.c_str()));

@@ -6,7 +6,9 @@
 
 namespace rt {
 
-// (path) -> Int: 1 when the file's certificate table holds a signature, 0 when it holds none
+// Each operation that takes a file takes its path or a file held open (HoldFile).
+
+// (file) -> Int: 1 when the file's certificate table holds a signature, 0 when it holds none
 // (also for a missing file and one that is no executable), -1 when the file is there but
 // cannot be read.
 void SignatureOf(ArgRecord* result, int32_t argc, const ArgRecord* args);
@@ -16,7 +18,7 @@ void SignatureOf(ArgRecord* result, int32_t argc, const ArgRecord* args);
 // nobody trusts, or no longer match the file. Null when no signer can be read.
 void WrittenSigner(ArgRecord* result, int32_t argc, const ArgRecord* args);
 
-// (path) -> Bytes: the encoded subject of the file's signer, only when the signature is valid
+// (file) -> Bytes: the encoded subject of the file's signer, only when the signature is valid
 // and the signer's certificate chain ends in a root that the machine trusts; else null. Never
 // looks anything up on the network.
 void VerifiedSigner(ArgRecord* result, int32_t argc, const ArgRecord* args);
@@ -29,7 +31,7 @@ void SameSigner(ArgRecord* result, int32_t argc, const ArgRecord* args);
 // null for an empty one.
 void SignerText(ArgRecord* result, int32_t argc, const ArgRecord* args);
 
-// (path) -> Text: the subject of the verified signer in X.500 form, null as VerifiedSigner.
+// (file) -> Text: the subject of the verified signer in X.500 form, null as VerifiedSigner.
 void CodeSigner(ArgRecord* result, int32_t argc, const ArgRecord* args);
 
 }  // namespace rt

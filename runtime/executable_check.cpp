@@ -7,6 +7,7 @@
 #include "runtime/executable_file.h"
 #include "runtime/executable_info.h"
 #include "runtime/files.h"
+#include "runtime/wide_text.h"
 #include "runtime/win_handle.h"
 
 namespace rt {
@@ -16,17 +17,41 @@ ScopedHandle OpenForReading(const char* path) {
       CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
+FileArgument::FileArgument(const ArgRecord& arg) {
+  if (arg.tag == TypeTag::Int) {
+    handle_ = HeldHandle(arg);
+    return;
+  }
+  path_ = TextOf(arg);
+  owned_ = OpenForReading(path_);
+  handle_ = owned_.get();
+}
+
+std::wstring FileArgument::WidePath() const {
+  if (path_ != nullptr) return SystemWidened(path_);
+  wchar_t path[MAX_PATH * 2];
+  const DWORD length = GetFinalPathNameByHandleW(handle_, path, MAX_PATH * 2, FILE_NAME_NORMALIZED);
+  return length > 0 && length < MAX_PATH * 2 ? std::wstring(path, length) : std::wstring();
+}
+
+bool ReadAt(HANDLE file, uint64_t offset, void* out, DWORD size, DWORD& read) {
+  LARGE_INTEGER at{};
+  at.QuadPart = static_cast<LONGLONG>(offset);
+  read = 0;
+  return SetFilePointerEx(file, at, nullptr, FILE_BEGIN) && ReadFile(file, out, size, &read, nullptr);
+}
+
 bool ReadExecutableHeaders(HANDLE file, std::optional<ExecutableLayout>& layout) {
   // The headers and the section table of an executable lie in its first pages.
   std::vector<unsigned char> headers(64 * 1024);
   DWORD read = 0;
-  if (!ReadFile(file, headers.data(), static_cast<DWORD>(headers.size()), &read, nullptr)) return false;
+  if (!ReadAt(file, 0, headers.data(), static_cast<DWORD>(headers.size()), read)) return false;
   layout = ReadExecutableLayout(headers.data(), read);
   return true;
 }
 
 void IsCompleteExecutable(ArgRecord* result, int32_t argc, const ArgRecord* args) {
-  ScopedHandle file = OpenForReading(TextOf(ArgAt(argc, args, 0)));
+  FileArgument file(ArgAt(argc, args, 0));
   if (!file.valid()) return;
   LARGE_INTEGER size{};
   if (!GetFileSizeEx(file.get(), &size)) return;
@@ -35,21 +60,16 @@ void IsCompleteExecutable(ArgRecord* result, int32_t argc, const ArgRecord* args
   uint64_t end = layout->end;
   if (layout->stringTable != 0) {
     // The string table's first four bytes give its length, itself included.
-    LARGE_INTEGER at{};
-    at.QuadPart = static_cast<LONGLONG>(layout->stringTable);
     uint32_t length = 0;
     DWORD read = 0;
-    if (!SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN) ||
-        !ReadFile(file.get(), &length, sizeof length, &read, nullptr) || read != sizeof length) {
-      return;
-    }
+    if (!ReadAt(file.get(), layout->stringTable, &length, sizeof length, read) || read != sizeof length) return;
     end = std::max(end, layout->stringTable + length);
   }
   SetBool(result, end <= static_cast<uint64_t>(size.QuadPart));
 }
 
 void ExecutableMachine(ArgRecord* result, int32_t argc, const ArgRecord* args) {
-  ScopedHandle file = OpenForReading(TextOf(ArgAt(argc, args, 0)));
+  FileArgument file(ArgAt(argc, args, 0));
   std::optional<ExecutableLayout> layout;
   if (file.valid() && ReadExecutableHeaders(file.get(), layout) && layout) SetInt(result, layout->machine);
 }

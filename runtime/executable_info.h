@@ -5,22 +5,24 @@
 
 namespace rt {
 
-// (path) -> Int: the machine field of the executable's file header (0x14C for 32-bit x86,
+// Each operation that takes a file takes its path or a file held open (HoldFile).
+
+// (file) -> Int: the machine field of the executable's file header (0x14C for 32-bit x86,
 // 0x8664 for x64), 0 when the file is no executable or cannot be read.
 void ExecutableMachine(ArgRecord* result, int32_t argc, const ArgRecord* args);
 
 // (machine) -> Bool: this Windows starts programs built for that machine.
 void SystemRunsMachine(ArgRecord* result, int32_t argc, const ArgRecord* args);
 
-// (path) -> Int64: the file version of the executable's version resource, its four parts
+// (file) -> Int64: the file version of the executable's version resource, its four parts
 // from the most significant down, 16 bits each; -1 when it has none.
 void FileVersion(ArgRecord* result, int32_t argc, const ArgRecord* args);
 
-// (path) -> Text: the product name of the executable's version resource (of its first
+// (file) -> Text: the product name of the executable's version resource (of its first
 // language) in the ANSI code page, for people to read; null when it has none.
 void ProductName(ArgRecord* result, int32_t argc, const ArgRecord* args);
 
-// (path, path) -> Bool: both executables name a product, and not the same one (compared as
+// (file, file) -> Bool: both executables name a product, and not the same one (compared as
 // written, in UTF-16, so that no character is lost to the code page).
 void OtherProduct(ArgRecord* result, int32_t argc, const ArgRecord* args);
 

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "runtime/command.h"
+#include "runtime/executable_file.h"
 #include "runtime/memory.h"
 #include "runtime/win_handle.h"
 
@@ -46,19 +47,17 @@ class Sha256 {
   HCRYPTHASH hash_ = 0;
 };
 
-bool HashFile(const char* path, unsigned char (&digest)[32]) {
-  ScopedHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+bool HashFile(const FileArgument& file, unsigned char (&digest)[32]) {
   if (!file.valid()) return false;
   CryptoProvider provider;
   Sha256 hash(provider.get());
   if (!hash.valid()) return false;
   static thread_local unsigned char chunk[64 * 1024];
+  DWORD read = 0;
+  if (!ReadAt(file.get(), 0, chunk, sizeof chunk, read)) return false;
   for (;;) {
-    DWORD read = 0;
-    if (!ReadFile(file.get(), chunk, sizeof chunk, &read, nullptr)) return false;
     if (read == 0) return hash.Finish(digest);
-    if (!hash.Add(chunk, read)) return false;
+    if (!hash.Add(chunk, read) || !ReadFile(file.get(), chunk, sizeof chunk, &read, nullptr)) return false;
   }
 }
 
@@ -66,7 +65,7 @@ bool HashFile(const char* path, unsigned char (&digest)[32]) {
 
 void FileSha256(ArgRecord* result, int32_t argc, const ArgRecord* args) {
   unsigned char digest[32];
-  if (!HashFile(TextOf(ArgAt(argc, args, 0)), digest)) return;
+  if (!HashFile(FileArgument(ArgAt(argc, args, 0)), digest)) return;
   constexpr char kHex[] = "0123456789abcdef";
   auto* text = static_cast<char*>(RuntimeAlloc(65));
   for (int i = 0; i < 32; ++i) {

@@ -5,7 +5,8 @@
 
 namespace rt {
 
-// (path) -> Text: the file's SHA-256 as 64 lowercase hex digits, null when it cannot be read.
+// (file) -> Text: the SHA-256 of the file (its path, or a file held open) as 64 lowercase hex
+// digits, null when it cannot be read.
 void FileSha256(ArgRecord* result, int32_t argc, const ArgRecord* args);
 
 }  // namespace rt

@@ -3,10 +3,14 @@
 #include <windows.h>
 
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "runtime/command.h"
+#include "runtime/executable_file.h"
 #include "runtime/memory.h"
 #include "runtime/program_path.h"
+#include "runtime/wide_text.h"
 
 namespace rt {
 
@@ -27,7 +31,28 @@ void RenameFile(ArgRecord* result, int32_t argc, const ArgRecord* args) {
   SetBool(result, MoveFileA(TextOf(ArgAt(argc, args, 0)), TextOf(ArgAt(argc, args, 1))) != 0);
 }
 
+namespace {
+
+// Moves the file behind the handle to the path, over a file that is there, in one step.
+bool MoveThroughHandle(HANDLE file, const char* target) {
+  const std::wstring path = SystemWidened(target);
+  if (file == nullptr || path.empty()) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+  }
+  const size_t nameBytes = path.size() * sizeof(wchar_t);
+  std::vector<unsigned char> block(sizeof(FILE_RENAME_INFO) + nameBytes);
+  auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(block.data());
+  rename->ReplaceIfExists = TRUE;
+  rename->FileNameLength = static_cast<DWORD>(nameBytes);
+  std::memcpy(rename->FileName, path.c_str(), nameBytes + sizeof(wchar_t));
+  return SetFileInformationByHandle(file, FileRenameInfo, rename, static_cast<DWORD>(block.size())) != 0;
+}
+
+}  // namespace
+
 void ReplaceFileWith(ArgRecord* result, int32_t argc, const ArgRecord* args) {
+  const ArgRecord source = ArgAt(argc, args, 0);
   const char* target = TextOf(ArgAt(argc, args, 1));
   // Windows refuses to replace a read-only file; some systems that provide the call do not,
   // so the refusal is made here, the same everywhere.
@@ -36,7 +61,11 @@ void ReplaceFileWith(ArgRecord* result, int32_t argc, const ArgRecord* args) {
     SetLastError(ERROR_ACCESS_DENIED);  // what Windows itself reports
     return;
   }
-  SetBool(result, MoveFileExA(TextOf(ArgAt(argc, args, 0)), target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0);
+  if (source.tag == TypeTag::Int) {
+    SetBool(result, MoveThroughHandle(HeldHandle(source), target));
+    return;
+  }
+  SetBool(result, MoveFileExA(TextOf(source), target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0);
 }
 
 void FileExists(ArgRecord* result, int32_t argc, const ArgRecord* args) {
@@ -48,6 +77,13 @@ void FileExists(ArgRecord* result, int32_t argc, const ArgRecord* args) {
 }
 
 void FileSize(ArgRecord* result, int32_t argc, const ArgRecord* args) {
+  constexpr int32_t kLargest = 0x7FFFFFFF;
+  if (ArgAt(argc, args, 0).tag == TypeTag::Int) {
+    LARGE_INTEGER size{};
+    const bool known = GetFileSizeEx(HeldHandle(ArgAt(argc, args, 0)), &size) != 0;
+    SetInt(result, !known ? -1 : size.QuadPart > kLargest ? kLargest : static_cast<int32_t>(size.QuadPart));
+    return;
+  }
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (GetFileAttributesExA(TextOf(ArgAt(argc, args, 0)), GetFileExInfoStandard, &data) == 0 ||
       (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
@@ -55,7 +91,7 @@ void FileSize(ArgRecord* result, int32_t argc, const ArgRecord* args) {
     return;
   }
   const bool huge = data.nFileSizeHigh != 0 || data.nFileSizeLow > 0x7FFFFFFFu;
-  SetInt(result, huge ? 0x7FFFFFFF : static_cast<int32_t>(data.nFileSizeLow));
+  SetInt(result, huge ? kLargest : static_cast<int32_t>(data.nFileSizeLow));
 }
 
 }  // namespace rt

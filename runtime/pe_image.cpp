@@ -15,7 +15,12 @@ constexpr size_t kSectionHeaderSize = 40;
 constexpr uint64_t kSymbolSize = 18;
 constexpr uint16_t kPe32 = 0x10B;
 constexpr uint16_t kPe32Plus = 0x20B;
+constexpr uint64_t kResourceDirectory = 2;
 constexpr uint64_t kCertificateDirectory = 4;
+constexpr uint32_t kVersionType = 16;
+constexpr uint32_t kVersionName = 1;
+constexpr uint32_t kLongestVersionResource = 64 * 1024;
+constexpr uint32_t kSubdirectory = 0x80000000u;
 
 }  // namespace
 
@@ -37,7 +42,10 @@ std::optional<ExecutableLayout> ReadExecutableLayout(const unsigned char* header
   reach(0, tableEnd);
   for (uint16_t i = 0; i < sectionCount; ++i) {
     const unsigned char* section = headers + sectionTable + uint64_t{i} * kSectionHeaderSize;
-    reach(Read32(section + 20), Read32(section + 16));
+    const ExecutableLayout::Section spans{Read32(section + 12), Read32(section + 8), Read32(section + 20),
+                                          Read32(section + 16)};
+    layout.sections.push_back(spans);
+    reach(spans.fileOffset, spans.fileSize);
   }
   const uint32_t symbolTable = Read32(fileHeader + 8);
   const uint32_t symbolCount = Read32(fileHeader + 12);
@@ -45,16 +53,93 @@ std::optional<ExecutableLayout> ReadExecutableLayout(const unsigned char* header
     layout.stringTable = uint64_t{symbolTable} + uint64_t{symbolCount} * kSymbolSize;
     reach(layout.stringTable, 4);
   }
-  // The certificate table is the one data directory given as a file offset.
   const unsigned char* optional = fileHeader + kFileHeaderSize;
   const uint16_t magic = optionalHeaderSize >= 2 ? Read16(optional) : 0;
   const uint64_t directories = magic == kPe32Plus ? 112 : 96;
-  const uint64_t certificate = directories + kCertificateDirectory * 8;
-  if ((magic == kPe32 || magic == kPe32Plus) && certificate + 8 <= optionalHeaderSize) {
-    layout.certificateTableSize = Read32(optional + certificate + 4);
-    reach(Read32(optional + certificate), layout.certificateTableSize);
+  auto directory = [&](uint64_t index) -> const unsigned char* {
+    const uint64_t at = directories + index * 8;
+    return (magic == kPe32 || magic == kPe32Plus) && at + 8 <= optionalHeaderSize ? optional + at : nullptr;
+  };
+  // The certificate table is the one data directory given as a file offset.
+  if (const unsigned char* certificate = directory(kCertificateDirectory)) {
+    layout.certificateTableSize = Read32(certificate + 4);
+    reach(Read32(certificate), layout.certificateTableSize);
+  }
+  if (const unsigned char* resources = directory(kResourceDirectory)) {
+    layout.resourceAddress = Read32(resources);
+    layout.resourceSize = Read32(resources + 4);
   }
   return layout;
+}
+
+namespace {
+
+// Where the loaded bytes [address, address + size) lie in the file: within one section's data.
+std::optional<uint64_t> FileOffsetOf(const ExecutableLayout& layout, uint32_t address, uint32_t size) {
+  for (const ExecutableLayout::Section& section : layout.sections) {
+    const uint64_t start = section.address;
+    if (address >= start && uint64_t{address} + size <= start + section.fileSize) {
+      return uint64_t{section.fileOffset} + (address - start);
+    }
+  }
+  return std::nullopt;
+}
+
+// Reads the resource directory of the file, which lies in one section.
+class ResourceReader {
+ public:
+  ResourceReader(const ExecutableLayout& layout, const ReadFileBytes& read) : layout_(layout), read_(read) {}
+
+  // The second word (where its data or subdirectory lies) of the entry whose id is `id` in the
+  // directory at `directory`; with `orFirst`, of its first entry when none has that id.
+  std::optional<uint32_t> Entry(uint32_t directory, uint32_t id, bool orFirst) const {
+    unsigned char header[16];
+    if (!Read(directory, header, sizeof header)) return std::nullopt;
+    const uint32_t count = uint32_t{Read16(header + 12)} + Read16(header + 14);
+    std::optional<uint32_t> first;
+    for (uint32_t i = 0; i < count; ++i) {
+      unsigned char entry[8];
+      if (!Read(directory + 16 + i * 8, entry, sizeof entry)) break;
+      if (Read32(entry) == id) return Read32(entry + 4);
+      if (!first) first = Read32(entry + 4);
+    }
+    return orFirst ? first : std::nullopt;
+  }
+
+  bool Read(uint32_t offset, unsigned char* out, uint32_t size) const {
+    if (uint64_t{offset} + size > layout_.resourceSize) return false;
+    const std::optional<uint64_t> at = FileOffsetOf(layout_, layout_.resourceAddress + offset, size);
+    return at && read_(*at, out, size);
+  }
+
+ private:
+  const ExecutableLayout& layout_;
+  const ReadFileBytes& read_;
+};
+
+// The offset of the subdirectory an entry points to; empty when it points to data instead.
+std::optional<uint32_t> Subdirectory(std::optional<uint32_t> entry) {
+  if (!entry || (*entry & kSubdirectory) == 0) return std::nullopt;
+  return *entry & ~kSubdirectory;
+}
+
+}  // namespace
+
+std::optional<FileSpan> FindVersionResource(const ExecutableLayout& layout, const ReadFileBytes& read) {
+  if (layout.resourceAddress == 0 || layout.resourceSize == 0) return std::nullopt;
+  const ResourceReader resources(layout, read);
+  // Three levels: the type, the name, the language.
+  const std::optional<uint32_t> names = Subdirectory(resources.Entry(0, kVersionType, false));
+  const std::optional<uint32_t> languages =
+      names ? Subdirectory(resources.Entry(*names, kVersionName, true)) : std::nullopt;
+  const std::optional<uint32_t> leaf = languages ? resources.Entry(*languages, 0, true) : std::nullopt;
+  unsigned char data[16];
+  if (!leaf || (*leaf & kSubdirectory) != 0 || !resources.Read(*leaf, data, sizeof data)) return std::nullopt;
+  const uint32_t size = Read32(data + 4);
+  if (size == 0 || size > kLongestVersionResource) return std::nullopt;
+  const std::optional<uint64_t> offset = FileOffsetOf(layout, Read32(data), size);
+  if (!offset) return std::nullopt;
+  return FileSpan{*offset, size};
 }
 
 bool MachineRunsOn(uint16_t system, uint16_t program) {

@@ -3,7 +3,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
+#include <vector>
 
 namespace rt {
 
@@ -19,6 +21,20 @@ struct ExecutableLayout {
   uint32_t certificateTableSize = 0;
   // The processor the program is for (the file header's machine field).
   uint16_t machine = 0;
+  // Where the resource directory lies once loaded (0 when the file has none).
+  uint32_t resourceAddress = 0;
+  uint32_t resourceSize = 0;
+  // Each section: where its data lies once loaded and in the file.
+  struct Section {
+    uint32_t address, loadedSize, fileOffset, fileSize;
+  };
+  std::vector<Section> sections;
+};
+
+// A stretch of the file.
+struct FileSpan {
+  uint64_t offset = 0;
+  uint32_t size = 0;
 };
 
 // Machine fields of the processors the updater knows.
@@ -34,5 +50,13 @@ bool MachineRunsOn(uint16_t system, uint16_t program);
 // well-formed executable (no "MZ", no "PE\0\0" signature, headers or section table outside
 // the bytes given). `headers` is the start of the file; the section table must lie within it.
 std::optional<ExecutableLayout> ReadExecutableLayout(const unsigned char* headers, size_t size);
+
+// Reads size bytes of the file at offset into out; false when the file has fewer there.
+using ReadFileBytes = std::function<bool(uint64_t offset, void* out, uint32_t size)>;
+
+// Where the version resource lies in the file (the one named 1 where there are several, in its
+// first language), read through the resource directory; empty when there is none or the
+// directory points outside the file's sections. No resource is taken longer than 64 KiB.
+std::optional<FileSpan> FindVersionResource(const ExecutableLayout& layout, const ReadFileBytes& read);
 
 }  // namespace rt

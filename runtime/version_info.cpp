@@ -6,6 +6,7 @@
 
 #include "runtime/args.h"
 #include "runtime/command.h"
+#include "runtime/executable_file.h"
 #include "runtime/executable_info.h"
 #include "runtime/text_ops.h"
 #include "runtime/wide_text.h"
@@ -14,13 +15,20 @@ namespace rt {
 
 namespace {
 
-// The whole version resource of a file; empty when it has none.
-std::vector<unsigned char> VersionResource(const char* path) {
-  const std::wstring widePath = SystemWidened(path);
-  DWORD ignored = 0;
-  const DWORD size = widePath.empty() ? 0 : GetFileVersionInfoSizeW(widePath.c_str(), &ignored);
-  std::vector<unsigned char> resource(size);
-  if (size == 0 || !GetFileVersionInfoW(widePath.c_str(), 0, size, resource.data())) resource.clear();
+// The whole version resource of a file, read through its handle (the system's own reader opens
+// the file by name again, which a file held open does not allow); empty when it has none.
+std::vector<unsigned char> VersionResource(const ArgRecord& fileArg) {
+  const FileArgument file(fileArg);
+  std::optional<ExecutableLayout> layout;
+  if (!file.valid() || !ReadExecutableHeaders(file.get(), layout) || !layout) return {};
+  const auto read = [&](uint64_t offset, void* out, uint32_t size) {
+    DWORD got = 0;
+    return ReadAt(file.get(), offset, out, size, got) && got == size;
+  };
+  const std::optional<FileSpan> span = FindVersionResource(*layout, read);
+  if (!span) return {};
+  std::vector<unsigned char> resource(span->size);
+  if (!read(span->offset, resource.data(), span->size)) resource.clear();
   return resource;
 }
 
@@ -42,8 +50,8 @@ std::wstring ProductNameOf(std::vector<unsigned char>& resource) {
   return std::wstring(static_cast<const wchar_t*>(value));
 }
 
-std::wstring ProductNameOf(const ArgRecord& path) {
-  std::vector<unsigned char> resource = VersionResource(TextOf(path));
+std::wstring ProductNameOf(const ArgRecord& file) {
+  std::vector<unsigned char> resource = VersionResource(file);
   return ProductNameOf(resource);
 }
 
@@ -51,7 +59,7 @@ std::wstring ProductNameOf(const ArgRecord& path) {
 
 void FileVersion(ArgRecord* result, int32_t argc, const ArgRecord* args) {
   *result = Int64(-1);
-  std::vector<unsigned char> resource = VersionResource(TextOf(ArgAt(argc, args, 0)));
+  std::vector<unsigned char> resource = VersionResource(ArgAt(argc, args, 0));
   void* value = nullptr;
   UINT length = 0;
   if (resource.empty() || !VerQueryValueW(resource.data(), L"\\", &value, &length) ||

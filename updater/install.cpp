@@ -8,6 +8,7 @@
 #include "runtime/executable_info.h"
 #include "runtime/file_hash.h"
 #include "runtime/files.h"
+#include "runtime/held_file.h"
 #include "runtime/messages.h"
 #include "runtime/processes.h"
 #include "runtime/text_ops.h"
@@ -43,7 +44,7 @@ bool Refuse(const char* message, const char* check, std::initializer_list<rt::Tr
 
 void Pause(int32_t ms) { rt::Call(rt::Delay, rt::Int(ms)); }
 
-int64_t VersionOf(const char* path) { return rt::Call(rt::FileVersion, rt::TextArg(path)).AsInt64(); }
+int64_t VersionOf(const rt::ArgRecord& file) { return rt::Call(rt::FileVersion, file).AsInt64(); }
 
 // "major.minor.build.revision", for a trace line.
 struct VersionText {
@@ -57,16 +58,16 @@ struct VersionText {
 
 // A download that is an older release, or another program of the publisher, is refused even
 // when it is signed as it should be. A file without a version resource says nothing here.
-bool SameProgramNotOlder(const char* temporaryPath, const char* executablePath) {
-  const int64_t installed = VersionOf(executablePath);
-  const int64_t download = VersionOf(temporaryPath);
-  if (installed >= 0 && download >= 0 && download < installed) {
+bool SameProgramNotOlder(const rt::HeldFile& download, const char* executablePath) {
+  const int64_t installedVersion = VersionOf(rt::TextArg(executablePath));
+  const int64_t downloadVersion = VersionOf(rt::Int(download.get()));
+  if (installedVersion >= 0 && downloadVersion >= 0 && downloadVersion < installedVersion) {
     return Refuse(kOlderVersion, "check: the download is an older version",
-                  {{"installed", VersionText(installed).text}, {"download", VersionText(download).text}});
+                  {{"installed", VersionText(installedVersion).text}, {"download", VersionText(downloadVersion).text}});
   }
-  if (rt::CallBool(rt::OtherProduct, rt::TextArg(executablePath), rt::TextArg(temporaryPath))) {
+  if (rt::CallBool(rt::OtherProduct, rt::TextArg(executablePath), rt::Int(download.get()))) {
     rt::OwnedText installedName = rt::CallText(rt::ProductName, rt::TextArg(executablePath));
-    rt::OwnedText downloadName = rt::CallText(rt::ProductName, rt::TextArg(temporaryPath));
+    rt::OwnedText downloadName = rt::CallText(rt::ProductName, rt::Int(download.get()));
     return Refuse(kOtherProduct, "check: the download is another product",
                   {{"installed", installedName.c_str()}, {"download", downloadName.c_str()}});
   }
@@ -88,7 +89,7 @@ bool StopRunningApplication(const char* executablePath) {
 
 }  // namespace
 
-bool SignedByInstalledPublisher(const char* temporaryPath, const char* executablePath) {
+bool SignedByInstalledPublisher(const rt::ArgRecord& download, const char* executablePath) {
   const int32_t installedSignature = rt::CallInt(rt::SignatureOf, rt::TextArg(executablePath));
   if (installedSignature == 0) return true;  // an unsigned installation takes any complete program
   // The publisher is the signer written in the installed file, whether or not its signature
@@ -100,7 +101,7 @@ bool SignedByInstalledPublisher(const char* temporaryPath, const char* executabl
     rt::Trace("check: the installed signature cannot be read", {{"path", executablePath}, {"error", rt::LastSystemError()}});
     return false;
   }
-  rt::OwnedBytes downloadSigner = rt::CallBytes(rt::VerifiedSigner, rt::TextArg(temporaryPath));
+  rt::OwnedBytes downloadSigner = rt::CallBytes(rt::VerifiedSigner, download);
   if (rt::CallBool(rt::SameSigner, rt::BytesArg(publisher), rt::BytesArg(downloadSigner))) return true;
   rt::OwnedText installedText = rt::CallText(rt::SignerText, rt::BytesArg(publisher));
   rt::OwnedText downloadText = rt::CallText(rt::SignerText, rt::BytesArg(downloadSigner));
@@ -108,38 +109,43 @@ bool SignedByInstalledPublisher(const char* temporaryPath, const char* executabl
   return false;
 }
 
-bool DownloadIsAcceptable(const char* temporaryPath, const char* executablePath) {
-  const int32_t size = rt::CallInt(rt::FileSize, rt::TextArg(temporaryPath));
+bool DownloadIsAcceptable(const rt::HeldFile& download, const char* temporaryPath, const char* executablePath) {
+  if (!download) {
+    return Refuse(kEmptyDownload, "check: the download cannot be held open",
+                  {{"path", temporaryPath}, {"error", rt::LastSystemError()}});
+  }
+  const rt::ArgRecord file = rt::Int(download.get());
+  const int32_t size = rt::CallInt(rt::FileSize, file);
   if (size <= 0) return Refuse(kEmptyDownload, "check: the download is empty", {{"size", size}});
   // A body cut short or one that is no program at all (an error page sent as 200, say) would
   // leave an application that cannot start.
-  if (!rt::CallBool(rt::IsCompleteExecutable, rt::TextArg(temporaryPath))) {
+  if (!rt::CallBool(rt::IsCompleteExecutable, file)) {
     return Refuse(kIncompleteProgram, "check: not a complete executable", {{"size", size}});
   }
-  const int32_t machine = rt::CallInt(rt::ExecutableMachine, rt::TextArg(temporaryPath));
+  const int32_t machine = rt::CallInt(rt::ExecutableMachine, file);
   if (!rt::CallBool(rt::SystemRunsMachine, rt::Int(machine))) {
     return Refuse(kWrongMachine, "check: this Windows cannot run the download", {{"machine", machine}});
   }
   if (!ExpectedSha256.empty()) {
-    rt::OwnedText actual = rt::CallText(rt::FileSha256, rt::TextArg(temporaryPath));
+    rt::OwnedText actual = rt::CallText(rt::FileSha256, file);
     if (actual.empty() || rt::CompareTexts(actual.get(), ExpectedSha256.get()) != 0) {
       return Refuse(kChecksumMismatch, "check: the SHA-256 differs",
                     {{"expected", ExpectedSha256.c_str()}, {"actual", actual.c_str()}});
     }
   }
-  if (!SignedByInstalledPublisher(temporaryPath, executablePath)) {
+  if (!SignedByInstalledPublisher(file, executablePath)) {
     Tell(kBadSignature);  // the check has traced both signers
     return false;
   }
-  return SameProgramNotOlder(temporaryPath, executablePath);
+  return SameProgramNotOlder(download, executablePath);
 }
 
 namespace {
 
 // A stopped process may hold its executable a moment longer; the move is tried again meanwhile.
-bool ReplaceExecutable(const char* temporaryPath, const char* executablePath) {
+bool ReplaceExecutable(const rt::HeldFile& download, const char* executablePath) {
   for (int32_t attempt = 0; attempt < kReplaceAttempts; ++attempt) {
-    if (rt::CallBool(rt::ReplaceFileWith, rt::TextArg(temporaryPath), rt::TextArg(executablePath))) return true;
+    if (rt::CallBool(rt::ReplaceFileWith, rt::Int(download.get()), rt::TextArg(executablePath))) return true;
     const uint32_t error = rt::LastSystemError();
     if (attempt + 1 == kReplaceAttempts) rt::Trace("install: cannot replace the executable", {{"error", error}});
     Pause(kPollMs * 2);
@@ -149,8 +155,8 @@ bool ReplaceExecutable(const char* temporaryPath, const char* executablePath) {
 
 }  // namespace
 
-bool PutInPlace(const char* temporaryPath, const char* executablePath) {
-  return StopRunningApplication(executablePath) && ReplaceExecutable(temporaryPath, executablePath);
+bool PutInPlace(const rt::HeldFile& download, const char* executablePath) {
+  return StopRunningApplication(executablePath) && ReplaceExecutable(download, executablePath);
 }
 
 void TellNotInstalled() { Tell(kCannotReplace); }

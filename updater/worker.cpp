@@ -1,5 +1,6 @@
 #include "runtime/args.h"
 #include "runtime/files.h"
+#include "runtime/held_file.h"
 #include "runtime/text_ops.h"
 #include "updater/globals.h"
 #include "updater/handlers.h"
@@ -39,13 +40,15 @@ uint32_t __stdcall WorkerThreadEntry(void* downloadWaits) {
 void UpdateWorker(bool downloadWaits) {
   rt::OwnedText temporaryPath(rt::ConcatTexts(2, InstallDir.get(), kTemporaryFile));
   rt::OwnedText executablePath = ExecutableIn(InstallDir.get(), AppName.get());
-  const int32_t result = FetchUnlessWaiting(temporaryPath.get(), downloadWaits);
-  // A failure has told the user why; the window stays "正在更新" and only closing is left.
-  if (result != 0 || !DownloadIsAcceptable(temporaryPath.get(), executablePath.get())) return;
+  if (FetchUnlessWaiting(temporaryPath.get(), downloadWaits) != 0) return;  // it has told the user why
+  // Held from the first check to the move, so that the file installed is the file checked.
+  const rt::HeldFile download(rt::CallInt(rt::HoldFile, rt::TextArg(temporaryPath)));
+  // A refusal has told the user why; the window stays "正在更新" and only closing is left.
+  if (!DownloadIsAcceptable(download, temporaryPath.get(), executablePath.get())) return;
   if (!BeginInstall()) return;  // the user is leaving
 
   // From here to EndInstall the exit handlers wait instead of stopping this thread.
-  const bool installed = PutInPlace(temporaryPath.get(), executablePath.get());
+  const bool installed = PutInPlace(download, executablePath.get());
   if (installed) {
     SetBarPosition(10000);
     SetCaption(ui::标签5, "下载完成！");

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "runtime/pe_image.h"
@@ -94,6 +95,95 @@ TEST(ExecutableLayout, WhatIsNoExecutable) {
   EXPECT_FALSE(ReadExecutableLayout(farSignature.data(), farSignature.size()));
   auto noSections = Headers({});
   EXPECT_FALSE(ReadExecutableLayout(noSections.data(), noSections.size()));
+}
+
+// A whole small 32-bit image whose one section (loaded at 0x1000, in the file at 0x400) holds
+// the resource directory: the types icon (3) and version (16), version's one name and one
+// language, and the version resource itself, 0x20 bytes at 0x1060.
+class VersionResourceFile {
+ public:
+  VersionResourceFile() : bytes_(Headers({{0x400, 0x200}})) {
+    bytes_.resize(0x600, 0);
+    Put16(0x98, 0x10B);                // a 32-bit optional header
+    Put32(0x98 + 96 + 2 * 8, 0x1000);  // the resource directory entry
+    Put32(0x98 + 96 + 2 * 8 + 4, 0x100);
+    Put32(0x84 + 20 + 0xE0 + 12, 0x1000);  // the section's address once loaded
+    Directory(0x00, {{3, 0x80000000u | 0x100}, {16, 0x80000000u | 0x20}});
+    Directory(0x20, {{1, 0x80000000u | 0x38}});
+    Directory(0x38, {{0x804, 0x50}});
+    Put32(kResources + 0x50, 0x1060);
+    Put32(kResources + 0x54, 0x20);
+  }
+
+  static constexpr uint32_t kResources = 0x400;
+
+  void Put16(size_t at, uint16_t value) { std::memcpy(&bytes_[at], &value, 2); }
+  void Put32(size_t at, uint32_t value) { std::memcpy(&bytes_[at], &value, 4); }
+  // A directory at `offset` of the resources with entries of (id, where its data lies).
+  void Directory(uint32_t offset, std::initializer_list<std::pair<uint32_t, uint32_t>> entries) {
+    Put16(kResources + offset + 14, static_cast<uint16_t>(entries.size()));
+    uint32_t at = kResources + offset + 16;
+    for (auto [id, data] : entries) {
+      Put32(at, id);
+      Put32(at + 4, data);
+      at += 8;
+    }
+  }
+
+  std::optional<FileSpan> Find() const {
+    const std::optional<ExecutableLayout> layout = ReadExecutableLayout(bytes_.data(), bytes_.size());
+    if (!layout) return std::nullopt;
+    return FindVersionResource(*layout, [this](uint64_t offset, void* out, uint32_t size) {
+      if (offset + size > bytes_.size()) return false;
+      std::memcpy(out, &bytes_[offset], size);
+      return true;
+    });
+  }
+
+ private:
+  std::vector<unsigned char> bytes_;
+};
+
+TEST(VersionResource, IsFoundThroughTheThreeLevelsOfTheResourceDirectory) {
+  const struct {
+    const char* what;
+    void (*change)(VersionResourceFile&);
+    std::optional<uint64_t> offset;  // where the resource lies in the file, when it is found
+    uint32_t size;
+  } cases[] = {
+      {"as built", [](VersionResourceFile&) {}, 0x460, 0x20},
+      {"a name other than 1 is taken when it is the only one",
+       [](VersionResourceFile& f) { f.Directory(0x20, {{7, 0x80000000u | 0x38}}); }, 0x460, 0x20},
+      {"name 1 is taken among several",
+       [](VersionResourceFile& f) {
+         f.Directory(0x20, {{5, 0x80000000u | 0x80}, {1, 0x80000000u | 0x38}});
+         f.Directory(0x80, {{0x409, 0x90}});  // name 5's data entry is empty
+       },
+       0x460, 0x20},
+      {"no version type", [](VersionResourceFile& f) { f.Directory(0x00, {{3, 0x80000000u | 0x100}, {14, 0x80000000u | 0x20}}); },
+       std::nullopt, 0},
+      {"no resource directory", [](VersionResourceFile& f) { f.Put32(0x98 + 96 + 2 * 8, 0); }, std::nullopt, 0},
+      {"a subdirectory where the data entry belongs",
+       [](VersionResourceFile& f) { f.Directory(0x38, {{0x804, 0x80000000u | 0x50}}); }, std::nullopt, 0},
+      {"a type entry beyond the directory's size",
+       [](VersionResourceFile& f) { f.Directory(0x00, {{16, 0x80000000u | 0xFFF0}}); }, std::nullopt, 0},
+      {"data outside every section", [](VersionResourceFile& f) { f.Put32(VersionResourceFile::kResources + 0x50, 0x3000); },
+       std::nullopt, 0},
+      {"data running past the section's end",
+       [](VersionResourceFile& f) { f.Put32(VersionResourceFile::kResources + 0x54, 0x1A1); }, std::nullopt, 0},
+      {"an empty resource", [](VersionResourceFile& f) { f.Put32(VersionResourceFile::kResources + 0x54, 0); },
+       std::nullopt, 0},
+  };
+  for (const auto& c : cases) {
+    VersionResourceFile file;
+    c.change(file);
+    const std::optional<FileSpan> found = file.Find();
+    ASSERT_EQ(found.has_value(), c.offset.has_value()) << c.what;
+    if (found) {
+      EXPECT_EQ(found->offset, *c.offset) << c.what;
+      EXPECT_EQ(found->size, c.size) << c.what;
+    }
+  }
 }
 
 }  // namespace

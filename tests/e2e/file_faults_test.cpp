@@ -19,9 +19,10 @@ using e2e::UpdateRun;
 
 constexpr char kCannotReplace[] = "更新失败，请关闭主程序后重试！";
 
-// Runs the update to its outcome and leaves by "×"; the outcome's message.
-std::string UpdateAndLeave(UpdateRun& update) {
-  EXPECT_NE(update.StartUpdater(), nullptr);
+// Runs the update (in the updater started here, unless it runs already) to its outcome and
+// leaves by "×"; the outcome's message.
+std::string UpdateAndLeave(UpdateRun& update, bool start = true) {
+  if (start) EXPECT_NE(update.StartUpdater(), nullptr);
   update.ClickButton();
   const std::string outcome = update.WaitForOutcome();
   driver::Click(update.Control(ui::超级按钮1));
@@ -58,6 +59,40 @@ TEST(FileFaults, AnExecutableHeldOpenIsKept) {
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   EXPECT_EQ(UpdateAndLeave(update), kCannotReplace);
   CloseHandle(held);
+  EXPECT_EQ(update.ApplicationState(), "old");
+}
+
+// From its first check to the end of the install, the download is held: nobody writes it while
+// the application is stopped and the move is tried again and again. Once the updater has given
+// up it lets go; another try holds it anew, and a file that someone is writing is not taken.
+TEST(FileFaults, TheDownloadIsHeldFromItsChecksToTheEndOfTheInstall) {
+  UpdateRun update;
+  update.Prepare();
+  const std::string download = update.run().File("更新文件.tmp");
+  HANDLE executable = CreateFileA(update.run().File("Corvane.exe").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(executable, INVALID_HANDLE_VALUE);
+  ASSERT_NE(update.StartUpdater(), nullptr);
+  update.ClickButton();
+  const auto box = driver::WaitForMessageBox(update.updater().id(), kDeadlineMs);
+  ASSERT_TRUE(box);
+  EXPECT_EQ(box->text, kCannotReplace);
+  auto openForWriting = [&] {
+    return CreateFileA(download.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                       OPEN_EXISTING, 0, nullptr);
+  };
+  HANDLE writer = openForWriting();
+  EXPECT_EQ(writer, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+  if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
+  driver::PressOk(box->window);
+  CloseHandle(executable);
+
+  ASSERT_TRUE(driver::WaitUntil(kDeadlineMs, [&] { return update.Text(ui::按钮2) == "开始更新"; }));
+  writer = openForWriting();
+  ASSERT_NE(writer, INVALID_HANDLE_VALUE) << "let go of: " << GetLastError();
+  EXPECT_EQ(UpdateAndLeave(update, false), "下载的文件是空的，更新失败！");
+  CloseHandle(writer);
   EXPECT_EQ(update.ApplicationState(), "old");
 }
 

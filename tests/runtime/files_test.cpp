@@ -6,6 +6,7 @@
 
 #include "runtime/bytes_ops.h"
 #include "runtime/files.h"
+#include "runtime/held_file.h"
 #include "runtime/open_files.h"
 #include "runtime/program_path.h"
 #include "tests/driver/driver.h"
@@ -75,6 +76,45 @@ TEST_F(FileTest, AReadOnlyFileIsNotReplaced) {
   EXPECT_EQ(Contents("target"), "protected");
   EXPECT_EQ(Contents("source"), "new");
   SetFileAttributesA(Path("target").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// What the checks read is what the move installs: nobody writes, renames or deletes a held file,
+// and the move takes it through the handle.
+TEST_F(FileTest, AHeldFileIsChangedByNobodyAndMovedAsItWasHeld) {
+  driver::WriteWholeFile(Path("更新文件.tmp"), "checked");
+  driver::WriteWholeFile(Path("Corvane.exe"), "old");
+  const HeldFile held(CallInt(HoldFile, Txt(Path("更新文件.tmp"))));
+  ASSERT_TRUE(held);
+  HANDLE writer = CreateFileA(Path("更新文件.tmp").c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+  EXPECT_EQ(writer, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+  EXPECT_EQ(Open(Path("更新文件.tmp"), Int(2)), 0) << "nor through the file numbers";
+  EXPECT_EQ(CallInt(FileSize, Int(held.get())), 7);
+
+  // Neither moved away (to put another file under its name) nor deleted.
+  EXPECT_FALSE(MoveFileA(Path("更新文件.tmp").c_str(), Path("elsewhere").c_str()));
+  EXPECT_FALSE(DeleteFileA(Path("更新文件.tmp").c_str()));
+  EXPECT_EQ(Contents("更新文件.tmp"), "checked") << "others may read it";
+  ASSERT_TRUE(SetFileAttributesA(Path("Corvane.exe").c_str(), FILE_ATTRIBUTE_READONLY));
+  EXPECT_FALSE(CallBool(ReplaceFileWith, Int(held.get()), Txt(Path("Corvane.exe"))));
+  EXPECT_EQ(Contents("Corvane.exe"), "old");
+  SetFileAttributesA(Path("Corvane.exe").c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_TRUE(CallBool(ReplaceFileWith, Int(held.get()), Txt(Path("Corvane.exe"))));
+  EXPECT_EQ(Contents("Corvane.exe"), "checked");
+  EXPECT_FALSE(CallBool(FileExists, Txt(Path("更新文件.tmp"))));
+  EXPECT_FALSE(CallBool(FileExists, Txt(Path("elsewhere"))));
+}
+
+TEST_F(FileTest, AFileThatIsBeingWrittenIsNotHeld) {
+  const int32_t writer = Open(Path("更新文件.tmp"), Int(4));
+  ASSERT_NE(writer, 0);
+  EXPECT_EQ(CallInt(HoldFile, Txt(Path("更新文件.tmp"))), 0);
+  EXPECT_EQ(CallInt(HoldFile, Txt(Path("missing"))), 0);
+  Close(writer);
+  const HeldFile held(CallInt(HoldFile, Txt(Path("更新文件.tmp"))));
+  EXPECT_TRUE(held);
+  EXPECT_EQ(CallInt(FileSize, Int(held.get())), 0);
 }
 
 TEST_F(FileTest, ExistsMatchesDirectoriesAndWildcards) {

@@ -15,6 +15,10 @@
 
 #include "runtime/args.h"
 #include "runtime/code_signature.h"
+#include "runtime/executable_info.h"
+#include "runtime/files.h"
+#include "runtime/held_file.h"
+#include "runtime/pe_image.h"
 #include "tests/driver/debug_output.h"
 #include "tests/driver/test_files.h"
 #include "tests/driver/trusted_roots.h"
@@ -101,6 +105,40 @@ TEST_F(CodeSigner, SubjectsAreComparedAsEncodedNames) {
   EXPECT_FALSE(same("old-signed.exe", "new-tampered.exe")) << "no verified signer is no name";
 }
 
+// What the version and product checks read, through a path and through a held file alike.
+TEST_F(CodeSigner, WhatAnExecutableSaysOfItselfThroughAPathOrAHeldFile) {
+  const uint16_t thisBuild = sizeof(void*) == 8 ? rt::kMachineAmd64 : rt::kMachineI386;
+  const struct {
+    std::string file;
+    int64_t version;
+    const char* product;
+    uint16_t machine;
+  } cases[] = {
+      {UnsignedBuild("demo_app_old.exe"), int64_t{1} << 48, "Corvane", thisBuild},
+      {UnsignedBuild("demo_app_new.exe"), int64_t{2} << 48, "Corvane", thisBuild},
+      {UnsignedBuild("demo_app_other.exe"), int64_t{2} << 48, "Tavlor Helper", thisBuild},
+      {SigningFile("new-signed.exe"), int64_t{2} << 48, "Corvane", thisBuild},
+      {UnsignedBuild("code_signature_tests.exe"), -1, "", thisBuild},
+      {SigningFile("root.der"), -1, "", 0},
+      {SigningFile("missing.exe"), -1, "", 0},
+  };
+  for (const auto& c : cases) {
+    auto check = [&](const rt::ArgRecord& file, const char* way) {
+      EXPECT_EQ(rt::Call(rt::FileVersion, file).AsInt64(), c.version) << c.file << way;
+      EXPECT_STREQ(rt::CallText(rt::ProductName, file).c_str(), c.product) << c.file << way;
+      EXPECT_EQ(rt::CallInt(rt::ExecutableMachine, file), c.machine) << c.file << way;
+      EXPECT_EQ(rt::CallBool(rt::IsCompleteExecutable, file), c.machine != 0) << c.file << way;
+      EXPECT_EQ(rt::CallBool(rt::OtherProduct, rt::TextArg(UnsignedBuild("demo_app_old.exe").c_str()), file),
+                std::string(c.product) == "Tavlor Helper")
+          << c.file << way;
+    };
+    check(rt::TextArg(c.file.c_str()), " (path)");
+    // While it is held, the file is read through the holder's handle only.
+    const rt::HeldFile held(rt::CallInt(rt::HoldFile, rt::TextArg(c.file.c_str())));
+    check(rt::Int(held.get()), " (held)");
+  }
+}
+
 using SignedByInstalledPublisher = CodeSigner;
 
 TEST_F(SignedByInstalledPublisher, HoldsForTheSameSubjectOrAnUnsignedInstallation) {
@@ -130,18 +168,25 @@ TEST_F(SignedByInstalledPublisher, HoldsForTheSameSubjectOrAnUnsignedInstallatio
   };
   driver::DebugOutputRecorder trace;
   for (const auto& c : cases) {
-    EXPECT_EQ(updater::SignedByInstalledPublisher(c.download.c_str(), c.installed.c_str()), c.accepted)
-        << c.installed << " <- " << c.download;
-    // A refusal names both signers for a maintainer; an acceptance says nothing.
-    const std::vector<std::string> lines = trace.LinesWith("CorvaneUpdater:");
-    if (c.accepted) {
-      EXPECT_TRUE(lines.empty()) << c.download;
-    } else {
-      const std::string expected = "CorvaneUpdater: check: the signer differs installed=\"" +
-                                   WrittenSigner(c.installed) + "\" download=\"" + Signer(c.download) + "\"";
-      EXPECT_EQ(lines, std::vector<std::string>{expected}) << c.download;
+    const std::string downloadSigner = Signer(c.download);  // read before anyone holds it
+    // The updater reads the download through the handle it holds it with; a path reads alike.
+    for (const bool holding : {false, true}) {
+      const rt::HeldFile held(holding ? rt::CallInt(rt::HoldFile, rt::TextArg(c.download.c_str())) : 0);
+      const rt::ArgRecord download = holding ? rt::Int(held.get()) : rt::TextArg(c.download.c_str());
+      const char* way = holding ? " (held)" : " (path)";
+      EXPECT_EQ(updater::SignedByInstalledPublisher(download, c.installed.c_str()), c.accepted)
+          << c.installed << " <- " << c.download << way;
+      // A refusal names both signers for a maintainer; an acceptance says nothing.
+      const std::vector<std::string> lines = trace.LinesWith("CorvaneUpdater:");
+      if (c.accepted) {
+        EXPECT_TRUE(lines.empty()) << c.download << way;
+      } else {
+        const std::string expected = "CorvaneUpdater: check: the signer differs installed=\"" +
+                                     WrittenSigner(c.installed) + "\" download=\"" + downloadSigner + "\"";
+        EXPECT_EQ(lines, std::vector<std::string>{expected}) << c.download << way;
+      }
+      trace.Clear();
     }
-    trace.Clear();
   }
 }
 
@@ -152,7 +197,7 @@ TEST_F(SignedByInstalledPublisher, AnInstalledSignatureThatCannotBeReadAdmitsNot
   HANDLE lock = CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(lock, INVALID_HANDLE_VALUE);
   driver::DebugOutputRecorder trace;
-  EXPECT_FALSE(updater::SignedByInstalledPublisher(SigningFile("new-signed.exe").c_str(), held.c_str()));
+  EXPECT_FALSE(updater::SignedByInstalledPublisher(rt::TextArg(SigningFile("new-signed.exe").c_str()), held.c_str()));
   EXPECT_EQ(trace.LinesWith("CorvaneUpdater:"),
             std::vector<std::string>{"CorvaneUpdater: check: the installed signature cannot be read path=\"" + held +
                                      "\" error=32"});

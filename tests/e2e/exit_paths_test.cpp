@@ -86,8 +86,8 @@ TEST_P(ExitPaths, EndWithZeroAndKeepTheApplicationWhole) {
   }
   DWORD elapsedMs = 0;
   EXPECT_EQ(LeaveAndTime(update, way, elapsedMs), 0u);
+  // Bounded by the wait above; how long it took is a figure, not a verdict (a loaded machine).
   std::printf("[ figure   ] %s %s: ended in %lu ms\n", Name(way), Name(moment), static_cast<unsigned long>(elapsedMs));
-  EXPECT_LT(elapsedMs, 3000u) << "generous: the exit itself takes well under a second";
 
   EXPECT_EQ(update.ApplicationState(), moment == Moment::Installed ? "new" : "old");
   EXPECT_FALSE(update.run().Exists("gx.ini"));

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "runtime/args.h"
 #include "runtime/bytes_ops.h"
@@ -19,6 +20,7 @@
 #include "runtime/trace.h"
 #include "updater/declared_functions.h"
 #include "updater/globals.h"
+#include "updater/stall_watch.h"
 
 namespace updater {
 
@@ -89,6 +91,14 @@ int32_t Fail(const char* message, const char* what, std::initializer_list<rt::Tr
   return -1;
 }
 
+// A break is told, unless another try will continue it: then it is only traced.
+int32_t Break(const DownloadContinuation& next, const char* message, const char* what,
+              std::initializer_list<rt::TraceValue> why) {
+  if (!(next.brokeOff && next.anotherTryFollows)) return Fail(message, what, why);
+  rt::Trace(what, why);
+  return -1;
+}
+
 // The local file ends with the download, whatever way it ends.
 int32_t CloseAndFail(const char* message, const char* what, std::initializer_list<rt::TraceValue> why = {}) {
   rt::Call(rt::CloseFile, rt::Int(DownloadFileNo.load()));
@@ -137,10 +147,34 @@ bool LocalFileShorterThan(const char* path, int32_t length) {
   return size < length;  // -1 when the file is missing
 }
 
-rt::OwnedText RequestHeaders(bool ranged, int32_t offset) {
+// The header block; a ranged request adds its Range line and, when the file's version is
+// known, an If-Range line with it, so that a changed file comes whole instead of in part.
+rt::OwnedText RequestHeaders(bool ranged, int32_t offset, const std::string& validator) {
   if (!ranged) return rt::OwnedText(rt::ConcatTexts(1, kRequestHeaders));
   rt::OwnedText start = rt::CallText(rt::ToText, rt::Int(offset));
-  return rt::OwnedText(rt::ConcatTexts(4, kRequestHeaders, "\r\nRange:bytes=", start.get(), "-"));
+  if (validator.empty()) return rt::OwnedText(rt::ConcatTexts(4, kRequestHeaders, "\r\nRange:bytes=", start.get(), "-"));
+  return rt::OwnedText(
+      rt::ConcatTexts(5, kRequestHeaders, "\r\nRange:bytes=", start.get(), "-\r\nIf-Range: ", validator.c_str()));
+}
+
+// How the answer names the file's version: its ETag, else its Last-Modified; "" for neither. A
+// weak ETag ("W/...") cannot make a range answer (RFC 9110, If-Range), so it does not count.
+std::string Validator(uintptr_t request) {
+  char value[256];
+  QueryText(request, HTTP_QUERY_ETAG, "", value);
+  if (value[0] != '\0' && std::strncmp(value, "W/", 2) != 0) return value;
+  QueryText(request, HTTP_QUERY_LAST_MODIFIED, "", value);
+  return value;
+}
+
+// The whole file's size that a partial answer gives ("Content-Range: bytes 5000-9999/10000");
+// without one there, the part's length after its start.
+int64_t WholeSizeOfRange(uintptr_t request, int32_t start, uint32_t partLength) {
+  char range[256];
+  QueryText(request, HTTP_QUERY_CUSTOM, "Content-Range", range);
+  const char* slash = std::strchr(range, '/');
+  if (slash != nullptr && slash[1] >= '0' && slash[1] <= '9') return std::strtoll(slash + 1, nullptr, 10);
+  return partLength > 0 ? int64_t{start} + partLength : 0;
 }
 
 // Opens the local file for the answer: appended to its first `start` bytes, or from empty.
@@ -172,8 +206,11 @@ void RequestDownloadStop() {
 }
 
 int32_t HttpDownload(const char* url, const char* localPath, ProgressCallback progressCallback,
-                     int32_t resumeOffset, bool resume) {
+                     int32_t resumeOffset, bool resume, DownloadContinuation* continuation) {
   if (g_stopRequested.load()) return -1;
+  DownloadContinuation alone;  // a call that nobody continues
+  DownloadContinuation& next = continuation != nullptr ? *continuation : alone;
+  next.brokeOff = false;
   // Continuing needs the first resumeOffset bytes; without them the file is fetched whole.
   if (resume && LocalFileShorterThan(localPath, resumeOffset)) resume = false;
 
@@ -189,14 +226,21 @@ int32_t HttpDownload(const char* url, const char* localPath, ProgressCallback pr
   uint32_t on = 1;
   const bool decoding = CallDeclared(Declared::InternetSetOptionA,
                                      {session.get(), INTERNET_OPTION_HTTP_DECODING, rt::Word(&on), sizeof on}) != 0;
+  // A server that goes quiet (no answer, or a body that stops) is cut off like a dropped
+  // connection: its session is closed, which on Windows ends the read that waits for it.
+  StallWatch stall(next.stallLimitMs, [] { CloseInternetHandle(g_session.exchange(0)); });
 
-  rt::OwnedText headers = RequestHeaders(resume, resumeOffset);
+  rt::OwnedText headers = RequestHeaders(resume, resumeOffset, next.validator);
   rt::OwnedBytes buffer = rt::CallBytes(rt::BlankBytes, rt::Int(kChunkSize));
   UrlHandle request(CallDeclaredHandle(Declared::InternetOpenUrlA,
                                        {session.get(), rt::Word(url), rt::Word(headers.get()),
                                         static_cast<uint32_t>(rt::TextLength(headers.get())), kOpenFlags, 0}));
+  stall.Feed();  // the head has come; the body has the same time for each of its chunks
   if (request.get() == 0) {
-    return Fail(kCannotOpenUrl, "download: cannot open the address", {{"error", rt::LastSystemError()}, {"url", url}});
+    // Where the file holds a part to continue, an outage is one more break.
+    const uint32_t error = rt::LastSystemError();
+    next.brokeOff = resume && resumeOffset > 0 && !next.validator.empty() && !g_stopRequested.load();
+    return Break(next, kCannotOpenUrl, "download: cannot open the address", {{"error", error}, {"url", url}});
   }
 
   // Only the body of a successful answer is stored: 200, or 206 for the asked-for range.
@@ -218,17 +262,25 @@ int32_t HttpDownload(const char* url, const char* localPath, ProgressCallback pr
 
   uint32_t total = 0;
   if (!QueryNumber(request.get(), kContentLengthQuery, total)) total = 0;
+  if (!partial) next.validator = Validator(request.get());
+  next.wholeSize = partial ? WholeSizeOfRange(request.get(), start, total) : total;
+  const auto shownTotal = static_cast<uint32_t>(next.wholeSize);
   int64_t downloaded = start;
   const int32_t startTicks = Uptime();
+  // A break keeps what arrived, so that a resume can continue it.
+  auto broken = [&](const char* what, std::initializer_list<rt::TraceValue> why) {
+    rt::Call(rt::CloseFile, rt::Int(DownloadFileNo.load()));
+    next.brokeOff = downloaded > 0 && !next.validator.empty() && !g_stopRequested.load();
+    return Break(next, kReadFailed, what, why);
+  };
   for (;;) {
     uint32_t bytesRead = 0;
     const bool read = CallDeclared(Declared::InternetReadFile, {request.get(), rt::Word(buffer.get()->data()),
                                                                 kChunkSize, rt::Word(&bytesRead)}) != 0;
     const uint32_t readError = read ? 0 : rt::LastSystemError();
     if (g_stopRequested.load()) return CloseAndFail(kReadFailed, "download: stopped", {{"received", downloaded}});
-    if (!read) {
-      return CloseAndFail(kReadFailed, "download: read failed", {{"error", readError}, {"received", downloaded}});
-    }
+    if (!read && stall.Fired()) return broken("download: the answer stalled", {{"received", downloaded}});
+    if (!read) return broken("download: read failed", {{"error", readError}, {"received", downloaded}});
     if (bytesRead == 0) break;
     if (downloaded - start + bytesRead > kLongestDownload) {
       rt::Call(rt::CloseFile, rt::Int(DownloadFileNo.load()));
@@ -240,18 +292,20 @@ int32_t HttpDownload(const char* url, const char* localPath, ProgressCallback pr
       return CloseAndFail(kWriteFailed, "download: write failed", {{"error", rt::LastSystemError()}});
     }
     downloaded += bytesRead;
+    stall.Feed();
     int32_t elapsedMs = Uptime() - startTicks;
     if (elapsedMs == 0) elapsedMs = 10;
     CallDeclared(Declared::CallWindowProcA,
-                 {rt::Word(reinterpret_cast<const void*>(progressCallback)), total, static_cast<uint32_t>(downloaded),
-                  static_cast<uint32_t>(elapsedMs), static_cast<uint32_t>(downloaded - start)});
+                 {rt::Word(reinterpret_cast<const void*>(progressCallback)), shownTotal,
+                  static_cast<uint32_t>(downloaded), static_cast<uint32_t>(elapsedMs),
+                  static_cast<uint32_t>(downloaded - start)});
   }
-  rt::Call(rt::CloseFile, rt::Int(DownloadFileNo.load()));
   // A body that ends short of its announced length is not the file (unless it was decoded,
   // when the length counts compressed bytes).
   if (total > 0 && !encoded && downloaded - start < static_cast<int64_t>(total)) {
-    return Fail(kReadFailed, "download: the answer ended short", {{"received", downloaded - start}, {"announced", total}});
+    return broken("download: the answer ended short", {{"received", downloaded - start}, {"announced", total}});
   }
+  rt::Call(rt::CloseFile, rt::Int(DownloadFileNo.load()));
   return 0;
 }
 

@@ -1,4 +1,5 @@
 #include "runtime/args.h"
+#include "runtime/clock.h"
 #include "runtime/files.h"
 #include "runtime/held_file.h"
 #include "runtime/text_ops.h"
@@ -15,19 +16,52 @@ namespace updater {
 
 namespace {
 
+// A broken download is continued after each of these waits, then given up.
+constexpr int32_t kResumeWaitsMs[] = {1000, 2000, 4000};
+constexpr int32_t kResumes = sizeof kResumeWaitsMs / sizeof kResumeWaitsMs[0];
+
+// What the last download left to continue. Only the worker uses it, and one worker runs at a
+// time, so a later click continues where an earlier worker's download broke off.
+DownloadContinuation g_continuation;
+
+// The download, continued where it breaks off (from the bytes the file holds) up to three
+// times. A click after a download that broke off every time continues it too.
+int32_t FetchWithResumes(const char* temporaryPath) {
+  bool resume = g_continuation.brokeOff;
+  for (int32_t retry = 0;; ++retry) {
+    g_continuation.anotherTryFollows = retry < kResumes;
+    const int32_t offset = resume ? rt::CallInt(rt::FileSize, rt::TextArg(temporaryPath)) : 0;
+    const int32_t result =
+        HttpDownload(DownloadUrl.c_str(), temporaryPath, ReportProgress, offset, resume, &g_continuation);
+    if (result == 0 || !g_continuation.brokeOff || retry == kResumes) return result;
+    rt::Call(rt::Delay, rt::Int(kResumeWaitsMs[retry]));
+    resume = true;
+  }
+}
+
 // The new executable in the temporary file: the download an earlier try left there, when it
-// waits and is still there, else fetched anew. 0 when it is there, -1 after a failure that the
+// waits and is still there, else fetched. 0 when it is there, -1 after a failure that the
 // download has shown.
 int32_t FetchUnlessWaiting(const char* temporaryPath, bool downloadWaits) {
   if (downloadWaits && rt::CallInt(rt::FileSize, rt::TextArg(temporaryPath)) > 0) return 0;
-  return HttpDownload(DownloadUrl.c_str(), temporaryPath, ReportProgress, 0, false);
+  return FetchWithResumes(temporaryPath);
+}
+
+void OfferToStartAgain() {
+  SetButtonCaption("开始更新");
+  SetButtonDisabled(false);
+}
+
+// After a download or its checks failed, and the user was told, the button offers another try,
+// unless the user is leaving.
+void OfferAnotherDownload() {
+  if (EndFailedDownload()) OfferToStartAgain();
 }
 
 // The user is asked to close the application, and the button then offers to try again.
 void OfferAnotherTry() {
   TellNotInstalled();
-  SetButtonCaption("开始更新");
-  SetButtonDisabled(false);
+  OfferToStartAgain();
 }
 
 }  // namespace
@@ -40,11 +74,13 @@ uint32_t __stdcall WorkerThreadEntry(void* downloadWaits) {
 void UpdateWorker(bool downloadWaits) {
   rt::OwnedText temporaryPath(rt::ConcatTexts(2, InstallDir.get(), kTemporaryFile));
   rt::OwnedText executablePath = ExecutableIn(InstallDir.get(), AppName.get());
-  if (FetchUnlessWaiting(temporaryPath.get(), downloadWaits) != 0) return;  // it has told the user why
+  if (FetchUnlessWaiting(temporaryPath.get(), downloadWaits) != 0) return OfferAnotherDownload();
   // Held from the first check to the move, so that the file installed is the file checked.
   const rt::HeldFile download(rt::CallInt(rt::HoldFile, rt::TextArg(temporaryPath)));
-  // A refusal has told the user why; the window stays "正在更新" and only closing is left.
-  if (!DownloadIsAcceptable(download, temporaryPath.get(), executablePath.get())) return;
+  if (!DownloadIsAcceptable(download, temporaryPath.get(), executablePath.get())) {
+    g_continuation = {};  // a whole file that was refused is fetched anew
+    return OfferAnotherDownload();
+  }
   if (!BeginInstall()) return;  // the user is leaving
 
   // From here to EndInstall the exit handlers wait instead of stopping this thread.

@@ -14,6 +14,8 @@ bool Move(WorkerPhase from, WorkerPhase to) { return g_phase.compare_exchange_st
 
 bool EnterDownloading() { return g_phase.exchange(WorkerPhase::Downloading) == WorkerPhase::NotInstalled; }
 
+bool EndFailedDownload() { return Move(WorkerPhase::Downloading, WorkerPhase::Idle); }
+
 bool BeginInstall() { return Move(WorkerPhase::Downloading, WorkerPhase::Installing); }
 
 void EndInstall(bool installed) {

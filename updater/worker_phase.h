@@ -1,7 +1,8 @@
 // How far the worker has got. The exit handlers and the worker agree through it on who goes
 // first: once the worker has begun installing, the user's leaving waits for the install to
 // end; once the user has begun leaving, the worker installs nothing. An install that failed
-// leaves its checked download for the next worker, which the button may start.
+// leaves its checked download for the next worker, which the button may start; so does a
+// download that failed, for a worker that fetches it again or continues it.
 #pragma once
 
 namespace updater {
@@ -11,6 +12,10 @@ enum class WorkerPhase : int { Idle, Downloading, Installing, Finished, NotInsta
 // Set by the button just before a worker starts. True when the worker before it could not
 // install its download, so that the complete, checked file waits in the temporary file.
 bool EnterDownloading();
+
+// The worker's download or its checks failed, and it has told the user: true when the button
+// may offer another try (false when the user is already leaving).
+bool EndFailedDownload();
 
 // The worker's claim on the install: false when the user is already leaving.
 bool BeginInstall();

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <mutex>
 #include <optional>
@@ -50,7 +51,8 @@ struct Outcome {
 };
 
 // Runs one download on a thread of its own, answering the message box it may show.
-Outcome Download(const std::string& url, const std::string& path, int32_t offset = 0, bool resume = false) {
+Outcome Download(const std::string& url, const std::string& path, int32_t offset = 0, bool resume = false,
+                 DownloadContinuation* continuation = nullptr) {
   {
     std::lock_guard<std::mutex> hold(g_progressLock);
     g_progress.clear();
@@ -58,7 +60,7 @@ Outcome Download(const std::string& url, const std::string& path, int32_t offset
   Outcome outcome;
   std::atomic<bool> done{false};
   std::thread worker([&] {
-    outcome.result = HttpDownload(url.c_str(), path.c_str(), RecordProgress, offset, resume);
+    outcome.result = HttpDownload(url.c_str(), path.c_str(), RecordProgress, offset, resume, continuation);
     done = true;
   });
   driver::WaitUntil(60000,
@@ -143,7 +145,7 @@ TEST_F(NginxDownloadTest, ResumeAppendsAfterTheKeptBytes) {
   ASSERT_FALSE(outcome.progress.empty());
   EXPECT_EQ(outcome.progress.front().downloaded, 5000 + 10240);
   EXPECT_EQ(outcome.progress.front().fetched, 10240);
-  EXPECT_EQ(outcome.progress.front().total, 1048583 - 5000);
+  EXPECT_EQ(outcome.progress.front().total, 1048583) << "the whole file's size";
   EXPECT_EQ(outcome.progress.back().downloaded, 1048583);
   const auto seen = nginx_.WaitForAccess(tag_, 5000);
   ASSERT_TRUE(seen);
@@ -310,6 +312,93 @@ TEST_F(HttpDownloadTest, ABodyCutShortOfItsLengthIsAReadError) {
     EXPECT_EQ(stored, PatternBody(stored.size())) << "what arrived stays in the file";
     EXPECT_TRUE(DeleteFileA(target_.c_str())) << "the file was closed";
   }
+}
+
+// A body that breaks off is continued from the bytes the file holds, when the first answer
+// named the file's version: the resumed request carries it as If-Range, a 206 appends, and a
+// changed file (another version) comes whole with 200. The break itself is not told while
+// another try follows.
+TEST_F(HttpDownloadTest, ABreakIsContinuedWhereTheFileNamedItsVersion) {
+  const std::string body = PatternBody(30000);
+  const std::string changed = PatternBody(25000, 7);
+  const struct {
+    const char* what;
+    std::string validator;   // how the server names the version
+    std::string resumedWith; // the If-Range it gets back; "" when a break cannot be resumed
+    bool changes;            // the file changes between the two requests
+  } cases[] = {
+      {"an ETag", "\"v1\"", "\"v1\"", false},
+      {"a Last-Modified date", "Wed, 09 Dec 2026 06:00:00 GMT", "Wed, 09 Dec 2026 06:00:00 GMT", false},
+      {"a weak ETag", "W/\"v1\"", "", false},
+      {"no name", "", "", false},
+      {"a changed file", "\"v1\"", "\"v1\"", true},
+  };
+  for (const auto& c : cases) {
+    std::atomic<int> served{0};
+    FaultServer server([&](const testsrv::Request& request) {
+      const bool first = served++ == 0;
+      Response answer = testsrv::FileAnswer(request, first || !c.changes ? body : changed,
+                                            first || !c.changes ? c.validator : "\"v2\"");
+      if (first) {
+        answer.ending = Ending::Close;
+        answer.endAfter = 12000;
+      }
+      return answer;
+    });
+    DownloadContinuation continuation;
+    continuation.anotherTryFollows = true;
+    const Outcome broken = Download(server.Url("/f"), target_, 0, false, &continuation);
+    const bool resumable = !c.resumedWith.empty();
+    EXPECT_EQ(broken.result, -1) << c.what;
+    EXPECT_EQ(broken.message, resumable ? "" : "读文件出错!") << c.what;
+    EXPECT_EQ(continuation.brokeOff, resumable) << c.what;
+    EXPECT_EQ(continuation.validator, c.resumedWith) << c.what;
+    EXPECT_EQ(continuation.wholeSize, 30000) << c.what;
+    if (!resumable) continue;
+
+    const auto held = static_cast<int32_t>(Stored().size());
+    ASSERT_GT(held, 0) << c.what;
+    const Outcome resumed = Download(server.Url("/f"), target_, held, true, &continuation);
+    EXPECT_EQ(resumed.result, 0) << c.what;
+    EXPECT_EQ(resumed.message, "") << c.what;
+    EXPECT_EQ(Stored(), c.changes ? changed : body) << c.what;
+    ASSERT_EQ(server.Requests().size(), 2u) << c.what;
+    EXPECT_EQ(server.Requests()[1].Header("Range"), "bytes=" + std::to_string(held) + "-") << c.what;
+    EXPECT_EQ(server.Requests()[1].Header("If-Range"), c.resumedWith) << c.what;
+    // The statistics go on from the bytes held, with the whole file's size; a changed file
+    // starts again from 0.
+    ASSERT_FALSE(resumed.progress.empty()) << c.what;
+    const Progress& first = resumed.progress.front();
+    const int32_t chunk = c.changes ? 10240 : std::min(10240, 30000 - held);
+    EXPECT_EQ(first.total, c.changes ? 25000 : 30000) << c.what;
+    EXPECT_EQ(first.downloaded, (c.changes ? 0 : held) + chunk) << c.what;
+    EXPECT_EQ(first.fetched, chunk) << c.what;
+    EXPECT_EQ(continuation.validator, c.changes ? "\"v2\"" : c.resumedWith) << c.what;
+    EXPECT_FALSE(continuation.brokeOff) << c.what;
+  }
+}
+
+// A server that is gone when the resume comes is one more break: traced, not told while
+// another try follows, and the part is kept for the next.
+TEST_F(HttpDownloadTest, AServerGoneAtTheResumeIsABreak) {
+  driver::WriteWholeFile(target_, PatternBody(12000));
+  DownloadContinuation continuation;
+  continuation.anotherTryFollows = true;
+  continuation.validator = "\"v1\"";
+  const int32_t held = 12000;
+  uint16_t port;
+  {
+    FaultServer gone(testsrv::Ok(""));
+    port = gone.Port();
+  }
+  const std::string nowhere = "http://127.0.0.1:" + std::to_string(port) + "/f";
+  const Outcome resumed = Download(nowhere, target_, held, true, &continuation);
+  EXPECT_EQ(resumed.result, -1);
+  EXPECT_EQ(resumed.message, "");
+  EXPECT_TRUE(continuation.brokeOff);
+  EXPECT_EQ(static_cast<int32_t>(Stored().size()), held) << "the part is kept";
+  continuation.anotherTryFollows = false;  // the last try tells it
+  EXPECT_EQ(Download(nowhere, target_, held, true, &continuation).message, "不能打开该URL!");
 }
 
 TEST_F(HttpDownloadTest, ASlowDripArrivesWhole) {

@@ -3,7 +3,10 @@
 // file (never anything else). The table is printed.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cmath>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -110,6 +113,162 @@ TEST(ServerFaults, EachEndsInItsOutcomeAndTheApplicationIsOldOrNew) {
     EXPECT_EQ(message, c.message) << c.name;
     EXPECT_EQ(code, 0u) << c.name;
     EXPECT_EQ(state, c.application) << c.name;
+  }
+}
+
+// A server that serves ranges and names its file's version, scripted request by request: the
+// answers listed first, each cut after its share of the body (a share of 1 is whole) or
+// refused with 404, then the file whole or in the range asked for.
+struct Script {
+  struct Answer {
+    double share = 1;          // of the body sent before the connection is closed
+    bool missing = false;      // 404 instead
+    std::string body;          // "" for the new application
+    std::string validator = "\"v1\"";
+  };
+  std::vector<Answer> first;   // the first answers, in order
+  bool ranges = true;          // the server answers ranges (else always the whole file)
+  uint32_t dripDelayMs = 0;    // the later answers go out 10240 bytes per pause
+
+  testsrv::FaultServer::Handler Handler() const {
+    auto served = std::make_shared<std::atomic<size_t>>(0);
+    return [script = *this, served](const testsrv::Request& request) {
+      const size_t index = (*served)++;
+      if (index < script.first.size()) {
+        const Answer& a = script.first[index];
+        if (a.missing) return testsrv::Status(404, "Not Found", "<html>not yet</html>");
+        const std::string& body = a.body.empty() ? NewApplication() : a.body;
+        Response answer = testsrv::FileAnswer(request, body, a.validator, script.ranges);
+        if (a.share < 1) {
+          answer.ending = Ending::Close;
+          answer.endAfter = static_cast<size_t>(static_cast<double>(answer.body.size()) * a.share);
+        }
+        return answer;
+      }
+      Response answer = testsrv::FileAnswer(request, NewApplication(), "\"v1\"", script.ranges);
+      if (script.dripDelayMs > 0) {
+        answer.dripPiece = 10240;
+        answer.dripDelayMs = script.dripDelayMs;
+      }
+      return answer;
+    };
+  }
+};
+
+size_t Share(double share) { return static_cast<size_t>(static_cast<double>(NewApplication().size()) * share); }
+
+// The bytes the file holds after answers cut at these shares, each a range after the last.
+size_t HeldAfter(std::initializer_list<double> shares) {
+  size_t held = 0;
+  for (double share : shares) held += static_cast<size_t>(static_cast<double>(NewApplication().size() - held) * share);
+  return held;
+}
+
+std::string KbText(size_t bytes) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.13g", std::floor(static_cast<double>(bytes) / 1024.0 * 100.0 + 0.5) / 100.0);
+  return text;
+}
+
+// A connection that breaks off costs nothing when the server names its file's version: the
+// updater continues the file by itself (If-Range with that name) and installs it whole.
+TEST(Resume, ABrokenDownloadIsContinuedAndInstalledWhole) {
+  const std::string other = testsrv::PatternBody(NewApplication().size());
+  const struct {
+    const char* name;
+    Script script;
+    std::vector<std::string> ranges;  // the Range line of each request after the first ("" none)
+  } cases[] = {
+      {"cut at 10 %", {{{.share = 0.1}}}, {"bytes=" + std::to_string(Share(0.1)) + "-"}},
+      {"cut at 50 %", {{{.share = 0.5}}}, {"bytes=" + std::to_string(Share(0.5)) + "-"}},
+      {"cut at 99 %", {{{.share = 0.99}}}, {"bytes=" + std::to_string(Share(0.99)) + "-"}},
+      {"cut, then the file changed", {{{.share = 0.5, .body = other, .validator = "\"v0\""}}},
+       {"bytes=" + std::to_string(Share(0.5)) + "-"}},
+      {"cut, and ranges ignored", {{{.share = 0.5}}, false}, {"bytes=" + std::to_string(Share(0.5)) + "-"}},
+      {"cut twice", {{{.share = 0.3}, {.share = 0.5}}},
+       {"bytes=" + std::to_string(HeldAfter({0.3})) + "-", "bytes=" + std::to_string(HeldAfter({0.3, 0.5})) + "-"}},
+  };
+  for (const auto& c : cases) {
+    UpdateRun update({.script = c.script.Handler()});
+    update.Prepare();
+    ASSERT_NE(update.StartUpdater(), nullptr) << c.name;
+    update.ClickButton();
+    EXPECT_EQ(update.WaitForOutcome(), "") << c.name;
+    EXPECT_EQ(update.ApplicationState(), "new") << c.name;
+    const std::vector<testsrv::Request> requests = update.server().Requests();
+    ASSERT_EQ(requests.size(), c.ranges.size() + 1) << c.name;
+    EXPECT_EQ(requests[0].Header("Range"), "") << c.name;
+    for (size_t i = 0; i < c.ranges.size(); ++i) {
+      EXPECT_EQ(requests[i + 1].Header("Range"), c.ranges[i]) << c.name << " request " << i + 1;
+      EXPECT_EQ(requests[i + 1].Header("If-Range"), c.script.first[0].validator) << c.name << " request " << i + 1;
+    }
+    // The statistics count the whole file, also after a resume.
+    EXPECT_EQ(update.Text(ui::标签6), "文件大小:" + KbText(NewApplication().size()) + "KB") << c.name;
+    EXPECT_EQ(update.Text(ui::标签7), "已下载:" + KbText(NewApplication().size()) + "KB\r\n") << c.name;
+    driver::Click(update.Control(ui::超级按钮1));
+    EXPECT_EQ(update.updater().WaitForExit(kDeadlineMs), 0u) << c.name;
+  }
+}
+
+// Every failed download can be tried again: after its box "开始更新" is enabled, and a click
+// fetches the file anew, or continues what a download that kept breaking off left.
+TEST(Resume, AfterAFailureTheButtonTriesAgain) {
+  const struct {
+    const char* name;
+    Script script;
+    const char* message;
+    size_t requestsBeforeTheClick;
+    std::string rangeOfTheClick;
+  } cases[] = {
+      {"404, then the file is there", {{{.missing = true}}}, kCannotOpen, 1, ""},
+      {"cut four times in a row",
+       {{{.share = 0.2}, {.share = 0.01}, {.share = 0.01}, {.share = 0.01}}},
+       kReadFailed,
+       4,
+       "bytes=" + std::to_string(HeldAfter({0.2, 0.01, 0.01, 0.01})) + "-"},
+      {"cut without a version name", {{{.share = 0.5, .validator = ""}}}, kReadFailed, 1, ""},
+  };
+  for (const auto& c : cases) {
+    UpdateRun update({.script = c.script.Handler()});
+    update.Prepare();
+    ASSERT_NE(update.StartUpdater(), nullptr) << c.name;
+    update.ClickButton();
+    EXPECT_EQ(update.WaitForOutcome(), c.message) << c.name;
+    EXPECT_EQ(update.server().Requests().size(), c.requestsBeforeTheClick) << c.name << ": the box comes after the last try";
+    ASSERT_TRUE(driver::WaitUntil(kDeadlineMs, [&] { return update.Text(ui::按钮2) == "开始更新"; })) << c.name;
+    EXPECT_TRUE(IsWindowEnabled(update.Control(ui::按钮2))) << c.name;
+    EXPECT_EQ(update.ApplicationState(), "old") << c.name;
+    update.ClickButton();
+    EXPECT_EQ(update.WaitForOutcome(), "") << c.name;
+    EXPECT_EQ(update.ApplicationState(), "new") << c.name;
+    EXPECT_EQ(update.server().Requests().back().Header("Range"), c.rangeOfTheClick) << c.name;
+    driver::Click(update.Control(ui::超级按钮1));
+    EXPECT_EQ(update.updater().WaitForExit(kDeadlineMs), 0u) << c.name;
+  }
+}
+
+// Leaving while the updater waits to resume, or while the resumed request runs: exit code 0,
+// and Corvane.exe is the old file, whole.
+TEST(Resume, LeavingBetweenTriesOrDuringTheResumeKeepsTheOldApplication) {
+  for (const bool duringTheResume : {false, true}) {
+    for (const bool escape : {false, true}) {
+      Script script{{{.share = 0.5}}};
+      script.dripDelayMs = duringTheResume ? 200 : 0;
+      UpdateRun update({.script = script.Handler()});
+      update.Prepare();
+      ASSERT_NE(update.StartUpdater(), nullptr);
+      update.ClickButton();
+      ASSERT_TRUE(update.server().WaitForRequests(duringTheResume ? 2 : 1, kDeadlineMs));
+      Sleep(300);  // within the wait of 1 s, or a piece or two into the resumed body
+      if (escape) {
+        EXPECT_TRUE(driver::PressKey(update.window(), VK_ESCAPE));
+      } else {
+        driver::Click(update.Control(ui::超级按钮1));
+      }
+      EXPECT_EQ(update.updater().WaitForExit(kDeadlineMs), 0u) << duringTheResume << escape;
+      EXPECT_EQ(update.ApplicationState(), "old") << duringTheResume << escape;
+      EXPECT_EQ(update.server().Requests().size(), duringTheResume ? 2u : 1u) << duringTheResume << escape;
+    }
   }
 }
 

@@ -39,7 +39,12 @@ const std::string& NewApplication() {
 
 UpdateRun::UpdateRun(const Delivery& delivery, const std::string& directoryPrefix, const std::string& base)
     : run_(directoryPrefix, base), url_(delivery.url) {
-  if (url_.empty()) server_.emplace(Answer(delivery));
+  if (!url_.empty()) return;
+  if (delivery.script) {
+    server_.emplace(delivery.script);
+  } else {
+    server_.emplace(Answer(delivery));
+  }
 }
 
 UpdateRun::~UpdateRun() {

@@ -23,6 +23,7 @@ struct Delivery {
   bool stall = false;        // stops sending after the first 20480 bytes, for ever
   std::optional<testsrv::Response> answer;  // this answer instead of any of the above
   std::string url;                          // this address instead of the server's
+  testsrv::FaultServer::Handler script;     // answers each request, instead of all of the above
 };
 
 class UpdateRun {

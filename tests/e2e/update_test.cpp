@@ -115,7 +115,7 @@ TEST(Update, AChecksumThatDoesNotMatchInstallsNothing) {
   EXPECT_EQ(AnswerMessage(update), "下载的文件校验失败，更新失败！");
   EXPECT_EQ(update.ApplicationState(), "old");
   EXPECT_FALSE(running.WaitForExit(0).has_value()) << "the application was stopped";
-  EXPECT_EQ(update.Text(ui::按钮2), "正在更新");
+  EXPECT_TRUE(driver::WaitUntil(kDeadlineMs, [&] { return update.Text(ui::按钮2) == "开始更新"; })) << "another try";
   EXPECT_NE(update.Text(ui::标签5), "下载完成！");
 }
 
@@ -128,8 +128,8 @@ TEST(Update, AFailedDownloadLeavesTheApplicationAlone) {
   EXPECT_EQ(AnswerMessage(update), "不能打开该URL!");
   EXPECT_EQ(update.ApplicationState(), "old");
   EXPECT_FALSE(running.WaitForExit(0).has_value());
-  EXPECT_EQ(update.Text(ui::按钮2), "正在更新");
-  EXPECT_FALSE(IsWindowEnabled(update.Control(ui::按钮2)));
+  EXPECT_TRUE(driver::WaitUntil(kDeadlineMs, [&] { return update.Text(ui::按钮2) == "开始更新"; })) << "another try";
+  EXPECT_TRUE(IsWindowEnabled(update.Control(ui::按钮2)));
 }
 
 TEST(Update, AnEmptyDownloadIsNotInstalled) {

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cctype>
 #include <condition_variable>
+#include <cstdlib>
 #include <mutex>
 #include <optional>
 #include <stdexcept>
@@ -128,6 +129,28 @@ Response Status(int code, const std::string& reason, std::string body) {
   response.statusLine = "HTTP/1.1 " + std::to_string(code) + " " + reason;
   response.body = std::move(body);
   return response;
+}
+
+Response FileAnswer(const Request& request, const std::string& body, const std::string& validator, bool ranges) {
+  std::vector<std::string> naming;
+  const bool tag = !validator.empty() && (validator[0] == '"' || validator.rfind("W/", 0) == 0);
+  if (!validator.empty()) naming.push_back((tag ? "ETag: " : "Last-Modified: ") + validator);
+  const std::string range = request.Header("Range");
+  const std::string ifRange = request.Header("If-Range");
+  const bool sameVersion = ifRange.empty() || ifRange == validator;
+  if (ranges && sameVersion && range.rfind("bytes=", 0) == 0 && range.back() == '-') {
+    const size_t start = std::strtoull(range.c_str() + 6, nullptr, 10);
+    if (start < body.size()) {
+      Response part = Status(206, "Partial Content", body.substr(start));
+      part.headers = naming;
+      part.headers.push_back("Content-Range: bytes " + std::to_string(start) + "-" + std::to_string(body.size() - 1) +
+                             "/" + std::to_string(body.size()));
+      return part;
+    }
+  }
+  Response whole = Ok(body);
+  whole.headers = naming;
+  return whole;
 }
 
 std::string Request::Target() const {

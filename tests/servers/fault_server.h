@@ -76,6 +76,13 @@ struct Request {
   std::string Header(const std::string& name) const;
 };
 
+// A stored file as a server that serves ranges answers for it. `validator` names the file's
+// version: sent as an ETag line when it starts with a quote or "W/", else as a Last-Modified line, and
+// not at all when empty. A request with "Range: bytes=N-" (N within the file) gets 206 with
+// the rest and its Content-Range, when its If-Range names this version or it has none; any
+// other request, and every one when `ranges` is false, gets the whole file with 200.
+Response FileAnswer(const Request& request, const std::string& body, const std::string& validator, bool ranges = true);
+
 class FaultServer {
  public:
   using Handler = std::function<Response(const Request&)>;

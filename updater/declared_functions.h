@@ -11,15 +11,18 @@ namespace updater {
 enum class Declared : int32_t {
   InternetGetConnectedState,
   InternetOpenA,
-  InternetOpenUrlA,
+  InternetConnectA,
   HttpQueryInfoA,
   InternetReadFile,
   CallWindowProcA,  // no library: found among the default system libraries
   InternetCloseHandle,
   InternetSetOptionA,
+  InternetCrackUrlA,
+  HttpOpenRequestA,
+  HttpSendRequestA,
 };
 
-constexpr int32_t DeclaredFunctionCount = 8;
+constexpr int32_t DeclaredFunctionCount = 11;
 static_assert(DeclaredFunctionCount <= rt::kMaxExternalFunctions, "the runtime binds at most 64 declared functions");
 
 extern const rt::ExternalFunction DeclaredFunctions[DeclaredFunctionCount];

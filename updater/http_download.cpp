@@ -20,7 +20,7 @@
 #include "runtime/trace.h"
 #include "updater/declared_functions.h"
 #include "updater/globals.h"
-#include "updater/stall_watch.h"
+#include "updater/http_request.h"
 
 namespace updater {
 
@@ -33,12 +33,11 @@ constexpr char kRequestHeaders[] =
 static_assert(sizeof kRequestHeaders - 1 == 156, "the header block is 156 bytes");
 
 // The functions are bound by name at run time; their constants come from the platform's header.
-constexpr uint32_t kOpenFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE;
 constexpr uint32_t kContentLengthQuery = HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER;
 constexpr uint32_t kStatusQuery = HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER;
 constexpr uint32_t kDirectOpen = INTERNET_OPEN_TYPE_PRECONFIG_WITH_NO_AUTOPROXY;
 constexpr uint32_t kProxyOpen = INTERNET_OPEN_TYPE_PRECONFIG;
-static_assert(kOpenFlags == 0x84000100 && kContentLengthQuery == 0x20000005 && kStatusQuery == 0x20000013);
+static_assert(kContentLengthQuery == 0x20000005 && kStatusQuery == 0x20000013);
 constexpr int32_t kChunkSize = 10240;
 // The most bytes a download may bring. Corvane.exe is a few MB, and no 32-bit program's image
 // comes near 2 GiB; a body without a length, or with a false one, must not fill the disk first.
@@ -69,18 +68,6 @@ class Session {
   uintptr_t get() const { return g_session.load(); }
 };
 
-class UrlHandle {
- public:
-  explicit UrlHandle(uintptr_t handle) : handle_(handle) {}
-  UrlHandle(const UrlHandle&) = delete;
-  UrlHandle& operator=(const UrlHandle&) = delete;
-  ~UrlHandle() { CloseInternetHandle(handle_); }
-  uintptr_t get() const { return handle_; }
-
- private:
-  uintptr_t handle_;
-};
-
 int32_t Uptime() { return rt::CallInt(rt::GetUptimeMs); }
 
 // Traces a failure and why, shows it (unless the user is leaving anyway) and gives the
@@ -90,6 +77,10 @@ int32_t Fail(const char* message, const char* what, std::initializer_list<rt::Tr
   if (!g_stopRequested.load()) rt::Call(rt::ShowMessage, rt::TextArg(message), rt::Int(0));
   return -1;
 }
+
+// The read waited longer than the stall limit: WinINet's own code, or the socket's (WSAETIMEDOUT).
+constexpr uint32_t kSocketTimedOut = 10060;
+bool TimedOut(uint32_t error) { return error == ERROR_INTERNET_TIMEOUT || error == kSocketTimedOut; }
 
 // A break is told, unless another try will continue it: then it is only traced.
 int32_t Break(const DownloadContinuation& next, const char* message, const char* what,
@@ -226,16 +217,11 @@ int32_t HttpDownload(const char* url, const char* localPath, ProgressCallback pr
   uint32_t on = 1;
   const bool decoding = CallDeclared(Declared::InternetSetOptionA,
                                      {session.get(), INTERNET_OPTION_HTTP_DECODING, rt::Word(&on), sizeof on}) != 0;
-  // A server that goes quiet (no answer, or a body that stops) is cut off like a dropped
-  // connection: its session is closed, which on Windows ends the read that waits for it.
-  StallWatch stall(next.stallLimitMs, [] { CloseInternetHandle(g_session.exchange(0)); });
-
   rt::OwnedText headers = RequestHeaders(resume, resumeOffset, next.validator);
   rt::OwnedBytes buffer = rt::CallBytes(rt::BlankBytes, rt::Int(kChunkSize));
-  UrlHandle request(CallDeclaredHandle(Declared::InternetOpenUrlA,
-                                       {session.get(), rt::Word(url), rt::Word(headers.get()),
-                                        static_cast<uint32_t>(rt::TextLength(headers.get())), kOpenFlags, 0}));
-  stall.Feed();  // the head has come; the body has the same time for each of its chunks
+  // A server that goes quiet (no answer, or a body that stops) makes the read fail after the
+  // limit, like a dropped connection.
+  const HttpRequest request(session.get(), url, headers.get(), next.stallLimitMs);
   if (request.get() == 0) {
     // Where the file holds a part to continue, an outage is one more break.
     const uint32_t error = rt::LastSystemError();
@@ -279,7 +265,9 @@ int32_t HttpDownload(const char* url, const char* localPath, ProgressCallback pr
                                                                 kChunkSize, rt::Word(&bytesRead)}) != 0;
     const uint32_t readError = read ? 0 : rt::LastSystemError();
     if (g_stopRequested.load()) return CloseAndFail(kReadFailed, "download: stopped", {{"received", downloaded}});
-    if (!read && stall.Fired()) return broken("download: the answer stalled", {{"received", downloaded}});
+    if (!read && TimedOut(readError)) {
+      return broken("download: the answer stalled", {{"error", readError}, {"received", downloaded}});
+    }
     if (!read) return broken("download: read failed", {{"error", readError}, {"received", downloaded}});
     if (bytesRead == 0) break;
     if (downloaded - start + bytesRead > kLongestDownload) {
@@ -292,7 +280,6 @@ int32_t HttpDownload(const char* url, const char* localPath, ProgressCallback pr
       return CloseAndFail(kWriteFailed, "download: write failed", {{"error", rt::LastSystemError()}});
     }
     downloaded += bytesRead;
-    stall.Feed();
     int32_t elapsedMs = Uptime() - startTicks;
     if (elapsedMs == 0) elapsedMs = 10;
     CallDeclared(Declared::CallWindowProcA,

@@ -68,7 +68,10 @@ Outcome Download(const std::string& url, const std::string& path, int32_t offset
         if (done) return true;
         for (HWND window : driver::TopLevelWindowsOf(GetCurrentProcessId())) {
           if (driver::ClassOf(window) == "#32770" && IsWindowVisible(window)) {
-            outcome.message = driver::ReadText(GetDlgItem(window, 0xFFFF));
+            // A box may be visible a moment before its text is there.
+            const std::string text = driver::ReadText(GetDlgItem(window, 0xFFFF));
+            if (text.empty()) return false;
+            outcome.message = text;
             EXPECT_EQ(driver::ReadText(window), "信息：");
             driver::PressOk(window);
             return false;
@@ -376,6 +379,35 @@ TEST_F(HttpDownloadTest, ABreakIsContinuedWhereTheFileNamedItsVersion) {
     EXPECT_EQ(continuation.validator, c.changes ? "\"v2\"" : c.resumedWith) << c.what;
     EXPECT_FALSE(continuation.brokeOff) << c.what;
   }
+}
+
+// A server that goes quiet in the middle is a break once the limit has passed: traced, not told
+// while another try follows, and resumable.
+TEST_F(HttpDownloadTest, AStallIsABreak) {
+  Response stalled = testsrv::FileAnswer({}, PatternBody(30000), "\"v1\"");
+  stalled.ending = Ending::Stall;
+  stalled.endAfter = 12000;
+  FaultServer server(stalled);
+  DownloadContinuation continuation;
+  continuation.anotherTryFollows = true;
+  continuation.stallLimitMs = 1500;
+  driver::DebugOutputRecorder trace;
+  const Outcome outcome = Download(server.Url("/f"), target_, 0, false, &continuation);
+  EXPECT_EQ(outcome.result, -1);
+  EXPECT_EQ(outcome.message, "");
+  EXPECT_TRUE(continuation.brokeOff);
+  const std::string held = Stored();
+  EXPECT_EQ(held, PatternBody(held.size())) << "what arrived stays";
+  EXPECT_EQ(trace.LinesWith("CorvaneUpdater:"),
+            std::vector<std::string>{"CorvaneUpdater: download: the answer stalled error=10060 received=" +
+                                     std::to_string(held.size())});
+  // An answer whose head never comes is no answer at all.
+  Response silent = testsrv::Ok(PatternBody(100));
+  silent.ending = Ending::Stall;
+  silent.headFirst = false;
+  FaultServer mute(silent);
+  continuation.anotherTryFollows = false;
+  EXPECT_EQ(Download(mute.Url("/f"), target_, 0, false, &continuation).message, "不能打开该URL!");
 }
 
 // A server that is gone when the resume comes is one more break: traced, not told while

@@ -75,6 +75,9 @@ BOOL CALLBACK MatchMessageBox(HWND window, LPARAM context) {
   auto* search = reinterpret_cast<BoxSearch*>(context);
   if (ProcessOfWindow(window) != search->processId || !IsWindowVisible(window)) return TRUE;
   if (ClassOf(window) != "#32770") return TRUE;
+  // A box may be visible a moment before its text is set; every box of the program has one.
+  HWND text = GetDlgItem(window, 0xFFFF);
+  if (text == nullptr || GetWindowTextLengthA(text) == 0) return TRUE;
   search->found = window;
   return FALSE;
 }

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -121,7 +122,8 @@ TEST(ServerFaults, EachEndsInItsOutcomeAndTheApplicationIsOldOrNew) {
 // refused with 404, then the file whole or in the range asked for.
 struct Script {
   struct Answer {
-    double share = 1;          // of the body sent before the connection is closed
+    double share = 1;          // of the body sent before the connection is closed ...
+    bool stall = false;        // ... or before the server goes quiet, holding the connection
     bool missing = false;      // 404 instead
     std::string body;          // "" for the new application
     std::string validator = "\"v1\"";
@@ -140,7 +142,7 @@ struct Script {
         const std::string& body = a.body.empty() ? NewApplication() : a.body;
         Response answer = testsrv::FileAnswer(request, body, a.validator, script.ranges);
         if (a.share < 1) {
-          answer.ending = Ending::Close;
+          answer.ending = a.stall ? Ending::Stall : Ending::Close;
           answer.endAfter = static_cast<size_t>(static_cast<double>(answer.body.size()) * a.share);
         }
         return answer;
@@ -185,6 +187,7 @@ TEST(Resume, ABrokenDownloadIsContinuedAndInstalledWhole) {
       {"cut, then the file changed", {{{.share = 0.5, .body = other, .validator = "\"v0\""}}},
        {"bytes=" + std::to_string(Share(0.5)) + "-"}},
       {"cut, and ranges ignored", {{{.share = 0.5}}, false}, {"bytes=" + std::to_string(Share(0.5)) + "-"}},
+      {"quiet for 30 s at 50 %", {{{.share = 0.5, .stall = true}}}, {}},
       {"cut twice", {{{.share = 0.3}, {.share = 0.5}}},
        {"bytes=" + std::to_string(HeldAfter({0.3})) + "-", "bytes=" + std::to_string(HeldAfter({0.3, 0.5})) + "-"}},
   };
@@ -193,11 +196,23 @@ TEST(Resume, ABrokenDownloadIsContinuedAndInstalledWhole) {
     update.Prepare();
     ASSERT_NE(update.StartUpdater(), nullptr) << c.name;
     update.ClickButton();
-    EXPECT_EQ(update.WaitForOutcome(), "") << c.name;
+    EXPECT_EQ(update.WaitForOutcome(kDeadlineMs + 30000), "") << c.name;
     EXPECT_EQ(update.ApplicationState(), "new") << c.name;
     const std::vector<testsrv::Request> requests = update.server().Requests();
-    ASSERT_EQ(requests.size(), c.ranges.size() + 1) << c.name;
+    ASSERT_EQ(requests.size(), c.ranges.size() + 1 + (c.script.first[0].stall ? 1 : 0)) << c.name;
     EXPECT_EQ(requests[0].Header("Range"), "") << c.name;
+    if (c.script.first[0].stall) {
+      // The read that was waiting when the limit passed gives up its bytes; the file held the
+      // chunks before it.
+      ASSERT_EQ(requests.size(), 2u) << c.name;
+      const std::string range = requests[1].Header("Range");
+      const size_t held = std::strtoull(range.c_str() + 6, nullptr, 10);
+      EXPECT_EQ(range, "bytes=" + std::to_string(held) + "-") << c.name;
+      EXPECT_EQ(held % 10240, 0u) << c.name;
+      EXPECT_LE(held, Share(0.5)) << c.name;
+      EXPECT_GT(held, 0u) << c.name;
+      EXPECT_EQ(requests[1].Header("If-Range"), "\"v1\"") << c.name;
+    }
     for (size_t i = 0; i < c.ranges.size(); ++i) {
       EXPECT_EQ(requests[i + 1].Header("Range"), c.ranges[i]) << c.name << " request " << i + 1;
       EXPECT_EQ(requests[i + 1].Header("If-Range"), c.script.first[0].validator) << c.name << " request " << i + 1;

@@ -30,7 +30,9 @@ int32_t FetchWithResumes(const char* temporaryPath) {
   bool resume = g_continuation.brokeOff;
   for (int32_t retry = 0;; ++retry) {
     g_continuation.anotherTryFollows = retry < kResumes;
-    const int32_t offset = resume ? rt::CallInt(rt::FileSize, rt::TextArg(temporaryPath)) : 0;
+    const int32_t held = resume ? rt::CallInt(rt::FileSize, rt::TextArg(temporaryPath)) : 0;
+    if (held <= 0) resume = false;  // nothing left to continue: the file is fetched whole
+    const int32_t offset = resume ? held : 0;
     const int32_t result =
         HttpDownload(DownloadUrl.c_str(), temporaryPath, ReportProgress, offset, resume, &g_continuation);
     if (result == 0 || !g_continuation.brokeOff || retry == kResumes) return result;

@@ -22,18 +22,16 @@ struct AddressParts {
 
   bool Crack(const char* url) {
     parts.dwStructSize = sizeof parts;
-    parts.lpszScheme = scheme;
-    parts.dwSchemeLength = sizeof scheme;
-    parts.lpszHostName = host;
-    parts.dwHostNameLength = sizeof host;
-    parts.lpszUserName = user;
-    parts.dwUserNameLength = sizeof user;
-    parts.lpszPassword = password;
-    parts.dwPasswordLength = sizeof password;
-    parts.lpszUrlPath = path;
-    parts.dwUrlPathLength = sizeof path;
-    parts.lpszExtraInfo = query;
-    parts.dwExtraInfoLength = sizeof query;
+    auto into = [](char* buffer, DWORD size, LPSTR& field, DWORD& length) {
+      field = buffer;
+      length = size;
+    };
+    into(scheme, sizeof scheme, parts.lpszScheme, parts.dwSchemeLength);
+    into(host, sizeof host, parts.lpszHostName, parts.dwHostNameLength);
+    into(user, sizeof user, parts.lpszUserName, parts.dwUserNameLength);
+    into(password, sizeof password, parts.lpszPassword, parts.dwPasswordLength);
+    into(path, sizeof path, parts.lpszUrlPath, parts.dwUrlPathLength);
+    into(query, sizeof query, parts.lpszExtraInfo, parts.dwExtraInfoLength);
     return url[0] != '\0' && CallDeclared(Declared::InternetCrackUrlA, {rt::Word(url), 0, 0, rt::Word(&parts)}) != 0 &&
            (parts.nScheme == INTERNET_SCHEME_HTTP || parts.nScheme == INTERNET_SCHEME_HTTPS);
   }

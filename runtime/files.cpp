@@ -76,12 +76,18 @@ void FileExists(ArgRecord* result, int32_t argc, const ArgRecord* args) {
   SetBool(result, true);
 }
 
+namespace {
+
+// A size as the Int result of an operation: saturated at 2^31 - 1.
+int32_t SizeResult(uint64_t size) { return size > 0x7FFFFFFFu ? 0x7FFFFFFF : static_cast<int32_t>(size); }
+
+}  // namespace
+
 void FileSize(ArgRecord* result, int32_t argc, const ArgRecord* args) {
-  constexpr int32_t kLargest = 0x7FFFFFFF;
   if (ArgAt(argc, args, 0).tag == TypeTag::Int) {
     LARGE_INTEGER size{};
     const bool known = GetFileSizeEx(HeldHandle(ArgAt(argc, args, 0)), &size) != 0;
-    SetInt(result, !known ? -1 : size.QuadPart > kLargest ? kLargest : static_cast<int32_t>(size.QuadPart));
+    SetInt(result, known ? SizeResult(static_cast<uint64_t>(size.QuadPart)) : -1);
     return;
   }
   WIN32_FILE_ATTRIBUTE_DATA data;
@@ -90,8 +96,7 @@ void FileSize(ArgRecord* result, int32_t argc, const ArgRecord* args) {
     SetInt(result, -1);
     return;
   }
-  const bool huge = data.nFileSizeHigh != 0 || data.nFileSizeLow > 0x7FFFFFFFu;
-  SetInt(result, huge ? kLargest : static_cast<int32_t>(data.nFileSizeLow));
+  SetInt(result, SizeResult(uint64_t{data.nFileSizeHigh} << 32 | data.nFileSizeLow));
 }
 
 }  // namespace rt

@@ -82,6 +82,12 @@ int32_t Fail(const char* message, const char* what, std::initializer_list<rt::Tr
 constexpr uint32_t kSocketTimedOut = 10060;
 bool TimedOut(uint32_t error) { return error == ERROR_INTERNET_TIMEOUT || error == kSocketTimedOut; }
 
+// Whether a break can be continued: the file holds bytes, the server named their version, and
+// the user is not leaving.
+bool Continuable(const DownloadContinuation& next, int64_t bytesHeld) {
+  return bytesHeld > 0 && !next.validator.empty() && !g_stopRequested.load();
+}
+
 // A break is told, unless another try will continue it: then it is only traced.
 int32_t Break(const DownloadContinuation& next, const char* message, const char* what,
               std::initializer_list<rt::TraceValue> why) {
@@ -225,7 +231,7 @@ int32_t HttpDownload(const char* url, const char* localPath, ProgressCallback pr
   if (request.get() == 0) {
     // Where the file holds a part to continue, an outage is one more break.
     const uint32_t error = rt::LastSystemError();
-    next.brokeOff = resume && resumeOffset > 0 && !next.validator.empty() && !g_stopRequested.load();
+    next.brokeOff = resume && Continuable(next, resumeOffset);
     return Break(next, kCannotOpenUrl, "download: cannot open the address", {{"error", error}, {"url", url}});
   }
 
@@ -256,7 +262,7 @@ int32_t HttpDownload(const char* url, const char* localPath, ProgressCallback pr
   // A break keeps what arrived, so that a resume can continue it.
   auto broken = [&](const char* what, std::initializer_list<rt::TraceValue> why) {
     rt::Call(rt::CloseFile, rt::Int(DownloadFileNo.load()));
-    next.brokeOff = downloaded > 0 && !next.validator.empty() && !g_stopRequested.load();
+    next.brokeOff = Continuable(next, downloaded);
     return Break(next, kReadFailed, what, why);
   };
   for (;;) {

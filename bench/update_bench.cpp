@@ -2,6 +2,9 @@
 // "key value" line per figure.
 //
 //   update_bench throughput URL     click to "启动软件": ms, MB/s, the updater's CPU seconds
+//   update_bench pair URL RUNS      RUNS pairs, alternating: the bare WinINet loop, then the
+//                                   updater from the click to an enabled "启动软件", the old
+//                                   application running in the run directory for both
 //   update_bench memory URL         working set at 10 % and 100 % of the download, and its peak
 //   update_bench startup            process start to the visible window, and to the "no update" box
 //
@@ -14,6 +17,7 @@
 #include <cstring>
 #include <string>
 
+#include "tests/download/bare_wininet.h"
 #include "tests/driver/driver.h"
 #include "tests/driver/test_files.h"
 #include "ui/properties.h"
@@ -24,20 +28,39 @@ constexpr DWORD kDeadlineMs = 600000;
 
 struct Run {
   driver::TempDirectory directory{"corvane-bench"};
+  driver::Process application;
   driver::Process updater;
   HWND window = nullptr;
 
-  bool Start(const std::string& handOff) {
+  // The old Corvane.exe running, as a user has it while the update is offered.
+  bool StartApplication() {
+    application = driver::Process::Start("\"" + (directory / "Corvane.exe") + "\"", directory.path());
+    return driver::FindWindowByTitle("Corvane 1.0", application.id(), 60000) != nullptr;
+  }
+
+  void Prepare(const std::string& handOff) {
     const std::string bin = driver::ProgramDirectory();
     driver::CopyFileTo(bin + "\\CorvaneUpdater.exe", directory / "CorvaneUpdater.exe");
     driver::CopyFileTo(bin + "\\demo_app_old.exe", directory / "Corvane.exe");
     driver::WriteWholeFile(directory / "gx.ini", handOff);
+  }
+  bool Start(const std::string& handOff) {
+    Prepare(handOff);
+    return Launch();
+  }
+  bool Launch() {
     updater = driver::Process::Start("\"" + (directory / "CorvaneUpdater.exe") + "\"", directory.path());
     return updater.valid();
   }
+  static std::string HandOff(const char* url) { return std::string("[gx]\r\ngx=1\r\nxz=") + url + "\r\n"; }
   // Starts the updater with an update of url announced and waits for its window.
   bool StartWaiting(const char* url) {
-    if (Start(std::string("[gx]\r\ngx=1\r\nxz=") + url + "\r\n")) window = driver::FindUpdaterWindow(updater.id(), 60000);
+    if (Start(HandOff(url))) return WaitForWindow();
+    std::puts("error no window");
+    return false;
+  }
+  bool WaitForWindow() {
+    window = driver::FindUpdaterWindow(updater.id(), 60000);
     if (window == nullptr) std::puts("error no window");
     return window != nullptr;
   }
@@ -90,6 +113,63 @@ int Throughput(const char* url) {
   }
   std::printf("ms %lu\nbytes %llu\nmbps %.2f\ncpu_seconds %.3f\n", static_cast<unsigned long>(ms),
               static_cast<unsigned long long>(bytes), bytes / 1048576.0 / (ms / 1000.0), cpu);
+  return 0;
+}
+
+// Polls often, so that the moments are seen within a few milliseconds.
+template <typename Condition>
+bool WaitClosely(Condition&& condition) {
+  const DWORD start = GetTickCount();
+  while (!condition()) {
+    if (GetTickCount() - start > kDeadlineMs) return false;
+    Sleep(2);
+  }
+  return true;
+}
+
+bool ReadyToStart(HWND button) {
+  return IsWindowEnabled(button) && driver::ReadText(button) == "启动软件";
+}
+
+// One pair: the bare loop, then the updater, with the same old application running. Prints
+// "pair N bare_ms B updater_ms U last_byte_to_ready_ms L".
+bool Pair(const char* url, int number) {
+  Run run;
+  run.Prepare(Run::HandOff(url));
+  if (!run.StartApplication()) return std::puts("error the application did not start"), false;
+  bare::FetchOptions options;
+  options.decode = true;
+  options.keepBody = false;
+  options.savePath = run.directory / "bare.tmp";
+  const DWORD bareStart = GetTickCount();
+  const bare::FetchResult bare = bare::FetchUrl(url, options);
+  const DWORD bareMs = GetTickCount() - bareStart;
+  DeleteFileA(options.savePath.c_str());
+  if (!bare.opened || bare.readFailed) return std::puts("error the bare loop failed"), false;
+
+  if (!run.Launch() || !run.WaitForWindow()) return false;
+  HWND button = run.Control(ui::按钮2);
+  HWND bar = run.Control(ui::进度条1);
+  const DWORD start = GetTickCount();
+  driver::Click(button);
+  // The bar is full with the last chunk's report, the last byte's.
+  const bool full = WaitClosely([&] { return driver::ReadProgressPosition(bar) >= 10000; });
+  const DWORD lastByte = GetTickCount();
+  const bool ready = full && WaitClosely([&] { return ReadyToStart(button); });
+  const DWORD end = GetTickCount();
+  run.Leave();
+  if (!ready) return std::puts("error not installed"), false;
+  std::printf("pair %d bare_ms %lu updater_ms %lu last_byte_to_ready_ms %lu\n", number,
+              static_cast<unsigned long>(bareMs), static_cast<unsigned long>(end - start),
+              static_cast<unsigned long>(end - lastByte));
+  std::fflush(stdout);
+  return true;
+}
+
+int Pairs(const char* url, int runs) {
+  for (int number = 1; number <= runs; ++number) {
+    if (!Pair(url, number)) return 1;
+  }
   return 0;
 }
 
@@ -164,8 +244,9 @@ int main(int argc, char** argv) {
   const std::string what = argc > 1 ? argv[1] : "";
   if (what == "throughput" && argc > 2) return Throughput(argv[2]);
   if (what == "memory" && argc > 2) return Memory(argv[2]);
+  if (what == "pair" && argc > 3) return Pairs(argv[2], std::atoi(argv[3]));
   if (what == "startup") return Startup();
   if (what == "baseline") return Baseline();
-  std::fputs("usage: update_bench throughput URL | memory URL | startup\n", stderr);
+  std::fputs("usage: update_bench throughput URL | pair URL RUNS | memory URL | startup\n", stderr);
   return 2;
 }

@@ -4,6 +4,7 @@
 #include <tlhelp32.h>
 
 #include <cmath>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -69,6 +70,32 @@ std::wstring ExecutableOf(HANDLE process) {
   DWORD length = kLongPath;
   if (process == nullptr || !QueryFullProcessImageNameW(process, 0, path, &length)) return {};
   return NormalisedPath(std::wstring(path, length));
+}
+
+// The names a process list may give an executable: its long name and its 8.3 name.
+struct FileNames {
+  std::wstring longName, shortName;
+
+  bool Match(const char* listed) const {
+    if (std::strchr(listed, '?') != nullptr) return true;  // a name the code page cannot show: look closer
+    const std::wstring name = SystemWidened(listed);
+    return SameName(name, longName) || (!shortName.empty() && SameName(name, shortName));
+  }
+  static bool SameName(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_EQUAL;
+  }
+};
+
+std::wstring BaseName(const std::wstring& path) {
+  const size_t separator = path.find_last_of(L"\\/");
+  return separator == std::wstring::npos ? path : path.substr(separator + 1);
+}
+
+FileNames FileNamesOf(const std::wstring& path) {
+  wchar_t shortPath[kLongPath];
+  const DWORD length = GetShortPathNameW(path.c_str(), shortPath, kLongPath);
+  return {BaseName(path), length > 0 && length < kLongPath ? BaseName(std::wstring(shortPath, length)) : L""};
 }
 
 bool SamePath(const std::wstring& a, const std::wstring& b) {
@@ -166,9 +193,13 @@ void StopProcessesOf(ArgRecord* result, int32_t argc, const ArgRecord* args) {
   const char* executable = TextOf(ArgAt(argc, args, 0));
   if (executable[0] == '\0') return;
   const std::wstring target = NormalisedPath(SystemWidened(executable));
+  const FileNames names = FileNamesOf(target);
   std::vector<ScopedHandle> ending;
   bool refused = false;
   ForEachProcess([&](const PROCESSENTRY32& entry) {
+    // Opening a process and reading its path is slow; a process of another name cannot be
+    // running this file.
+    if (!names.Match(entry.szExeFile)) return true;
     // One handle per process, to read its executable, end it and wait for it.
     ScopedHandle process(
         OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));

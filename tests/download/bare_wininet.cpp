@@ -40,6 +40,9 @@ std::string QueryText(HINTERNET request, DWORD level) {
 
 void ReadToEnd(HINTERNET request, const FetchOptions& options, FetchResult& result) {
   std::vector<char> buffer(ChunkSize);
+  HANDLE file = options.savePath.empty() ? INVALID_HANDLE_VALUE
+                                         : CreateFileA(options.savePath.c_str(), GENERIC_WRITE, 0, nullptr,
+                                                       CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   const DWORD start = GetTickCount();
   for (;;) {
     DWORD got = 0;
@@ -50,11 +53,14 @@ void ReadToEnd(HINTERNET request, const FetchOptions& options, FetchResult& resu
     }
     if (got == 0) break;
     result.bytes += got;
+    DWORD written = 0;
+    if (file != INVALID_HANDLE_VALUE) WriteFile(file, buffer.data(), got, &written, nullptr);
     if (options.keepBody) {
       result.body.append(buffer.data(), got);
       result.readSizes.push_back(got);
     }
   }
+  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
   result.elapsedMs = GetTickCount() - start;
 }
 

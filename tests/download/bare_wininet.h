@@ -25,6 +25,7 @@ struct FetchOptions {
   bool decode = false;     // turn on HTTP decoding on the session before the URL is opened
   bool keepBody = true;    // false: only count the bytes (throughput runs)
   DWORD receiveTimeoutMs = 0;  // > 0: set as the session's receive timeout
+  std::string savePath;        // not empty: every chunk is also written to this file (WriteFile)
 };
 
 struct FetchResult {

@@ -58,8 +58,9 @@ class KillProcessTest : public ::testing::Test {
 
   void SetUp() override { ASSERT_TRUE(driver::CopyFileTo(Child(), exe_)); }
 
-  driver::Process StartWindow(const std::string& title) {
-    driver::Process process = driver::Process::Start(Quoted(exe_) + " window " + Quoted(title));
+  driver::Process StartWindow(const std::string& title) { return StartWindowOf(exe_, title); }
+  driver::Process StartWindowOf(const std::string& exe, const std::string& title) {
+    driver::Process process = driver::Process::Start(Quoted(exe) + " window " + Quoted(title));
     EXPECT_NE(driver::FindWindowByTitle(title.c_str(), 0, 10000), nullptr);
     return process;
   }
@@ -117,6 +118,9 @@ TEST_F(KillProcessTest, StoppingAnExecutableEndsEveryCopyOfItAndNoOther) {
     driver::Process copy = StartWindow(spelling);
     EXPECT_EQ(CallInt(StopProcessesOf, Txt(spelling), Int(5000)), 1) << spelling;
     EXPECT_EQ(copy.WaitForExit(0), 0u) << spelling;
+    driver::Process started = StartWindowOf(spelling, "started as " + spelling);
+    EXPECT_EQ(CallInt(StopProcessesOf, Txt(exe_), Int(5000)), 1) << "started as " << spelling;
+    EXPECT_EQ(started.WaitForExit(0), 0u) << spelling;
   }
   EXPECT_FALSE(elsewhere.WaitForExit(0).has_value()) << "the program of another folder was ended";
   EXPECT_EQ(CallInt(StopProcessesOf, Txt(otherDir / "Corvane.exe"), Int(5000)), 1);

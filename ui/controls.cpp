@@ -123,11 +123,30 @@ void ApplyPendingStates(FormInstance& form) {
   for (const auto& state : form.controls()) {
     if (state->syncPending.load()) ApplyStoredState(*state);
   }
+  // Painted now, all in one go: a label's text and the part of it that runs past its edge
+  // (drawn by the container) reach the screen together, never one without the other.
+  if (HWND window = form.window(); window != nullptr) RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
+
+namespace {
+
+// Only the statistics (labels and the bar) change with every chunk; anything else, such as the
+// button at the end of a download, is shown at once.
+bool OnlyStatisticsPending(FormInstance& form) {
+  if (form.windowState().syncPending.load()) return false;
+  for (const auto& state : form.controls()) {
+    const bool statistic = state->kind == ControlKind::Label || state->kind == ControlKind::TransLabel ||
+                           state->kind == ControlKind::ProcessBar;
+    if (state->syncPending.load() && !statistic) return false;
+  }
+  return true;
+}
+
+}  // namespace
 
 void ApplyPendingStatesPaced(FormInstance& form) {
   const DWORD sinceLast = GetTickCount() - form.lastSync;
-  if (sinceLast < kSyncFrameMs) {
+  if (sinceLast < kSyncFrameMs && OnlyStatisticsPending(form)) {
     if (!form.syncTimerSet && form.window() != nullptr) {
       form.syncTimerSet = SetTimer(form.window(), kSyncTimer, kSyncFrameMs - sinceLast, nullptr) != 0;
     }

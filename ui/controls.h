@@ -32,11 +32,12 @@ void ApplyStoredState(ControlState& state);
 // other programs read with GetWindowTextW. WM_GETTEXT is still answered with the stored bytes.
 void ShowStoredText(HWND window, ControlState& state);
 
-// On the window's thread, for kSyncMessage: brings every control with pending settings up to date.
+// On the window's thread, for kSyncMessage: brings every control with pending settings up to
+// date and paints what that changed before it returns.
 void ApplyPendingStates(FormInstance& form);
 
-// The same at most once a frame: a download writes its texts after every chunk, a thousand
-// times a second, while the screen needs them only as often as it is drawn. A notification
+// The same at most once a frame while only the statistics wait: a download writes them after
+// every chunk, a thousand times a second, while the screen needs them only as often as it is drawn. A notification
 // that comes sooner leaves the work to a timer at the end of the frame; the stored settings
 // (and what WM_GETTEXT answers) are up to date all the while.
 constexpr DWORD kSyncFrameMs = 16;

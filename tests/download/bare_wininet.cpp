@@ -60,7 +60,9 @@ void ReadToEnd(HINTERNET request, const FetchOptions& options, FetchResult& resu
       result.readSizes.push_back(got);
     }
   }
+  const DWORD closing = GetTickCount();
   if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  result.closeMs = GetTickCount() - closing;
   result.elapsedMs = GetTickCount() - start;
 }
 

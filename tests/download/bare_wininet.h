@@ -44,6 +44,7 @@ struct FetchResult {
   bool readFailed = false;  // InternetReadFile returned FALSE ...
   DWORD readError = 0;      // ... with this error
   DWORD elapsedMs = 0;      // from just before the first read to the end of the last
+  DWORD closeMs = 0;        // savePath only: the milliseconds the written file took to close
 };
 
 // One GET of url, read to its end (a successful read of 0 bytes) or to a failing read.

@@ -13,6 +13,7 @@
 #include "runtime/memory.h"
 #include "runtime/owned.h"
 #include "tests/driver/driver.h"
+#include "ui/controls.h"
 #include "ui/form_instance.h"
 #include "ui/properties.h"
 #include "ui/window.h"
@@ -154,6 +155,56 @@ TEST_F(WindowProperties, ManyWorkerWritesEndWithTheLastValueShown) {
   char answered[64] = "";
   SendMessageA(label, WM_GETTEXT, sizeof answered, reinterpret_cast<LPARAM>(answered));
   EXPECT_STREQ(answered, "已下载:3000KB");
+}
+
+// Runs `writes` on a worker thread and waits for it, without running the window's messages.
+template <typename Writes>
+void WriteFromWorker(Writes&& writes) {
+  std::thread worker(writes);
+  worker.join();
+}
+
+// Whether any part of rect (in window's client coordinates) is still to be painted.
+bool AwaitsPainting(HWND window, const RECT& rect) {
+  HRGN waiting = CreateRectRgn(0, 0, 0, 0);
+  const bool any = GetUpdateRgn(window, waiting, FALSE) != NULLREGION && RectInRegion(waiting, &rect);
+  DeleteObject(waiting);
+  return any;
+}
+
+// A statistics text that runs past its label is drawn partly by the label and partly by the
+// panel beneath: both parts are painted by the time the window has taken the worker's writes,
+// so no frame shows the text cut at the label's edge.
+TEST_F(WindowProperties, ALabelAndItsOverflowArePaintedTogether) {
+  for (int round = 0; round < 3; ++round) {
+    SCOPED_TRACE(round);
+    WriteFromWorker([round] {
+      Write(ui::标签9, ui::prop::Caption, rt::TextArg(round % 2 ? "下载速度:0KB/S" : "下载速度:123456.78KB/s\r\n"));
+    });
+    HWND label = Live(ui::标签9);
+    HWND panel = GetParent(label);
+    RECT place, panelArea;
+    GetWindowRect(label, &place);
+    MapWindowPoints(nullptr, panel, reinterpret_cast<POINT*>(&place), 2);
+    GetClientRect(panel, &panelArea);
+    const RECT strip{place.right, place.top, panelArea.right, place.bottom};
+    ui::ApplyPendingStates(*form_);
+    EXPECT_FALSE(GetUpdateRect(label, nullptr, FALSE)) << "the label is left to paint";
+    EXPECT_FALSE(AwaitsPainting(panel, strip)) << "the text past the label's edge is left to paint";
+  }
+}
+
+// The button is not held back to the statistics' pace: right after a label was shown, a worker's
+// change of the button is shown when the window takes it, not a frame later.
+TEST_F(WindowProperties, TheButtonIsShownAtOnceWhileStatisticsArePaced) {
+  HWND button = Live(ui::按钮2);
+  WriteFromWorker([] { Write(ui::按钮2, ui::prop::Disabled, rt::Bool(true)); });
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindowEnabled(button); }));
+  WriteFromWorker([] { Write(ui::标签7, ui::prop::Caption, rt::TextArg("已下载:1KB\r\n")); });
+  ui::ApplyPendingStatesPaced(*form_);
+  WriteFromWorker([] { Write(ui::按钮2, ui::prop::Disabled, rt::Bool(false)); });
+  ui::ApplyPendingStatesPaced(*form_);
+  EXPECT_TRUE(IsWindowEnabled(button));
 }
 
 bool AllWhite(const driver::ScreenImage& image) {

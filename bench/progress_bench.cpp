@@ -1,7 +1,8 @@
 // What one chunk of a download costs the updater, in this process on the real window: the
-// statistics texts alone, the seven property writes alone, the whole progress callback called
-// the way the download calls it, and the window thread's time for showing the result (its
-// CPU time over the callbacks, the repaints included). Prints one "key value" line per figure.
+// statistics texts alone, the seven property writes alone, the progress callback called
+// directly and the way the download calls it (through CallWindowProcA, for a file size that is
+// a multiple of 65536 bytes and for one that is not), CallWindowProcA of an empty procedure, and
+// one frame of the window: a chunk's statistics applied and painted. Prints "key value" lines.
 //
 //   progress_bench [CHUNKS]   CHUNKS reports of a 10240-byte chunk (default 6554: 64 MiB)
 #include <windows.h>
@@ -13,6 +14,7 @@
 #include <thread>
 
 #include "runtime/value.h"
+#include "ui/controls.h"
 #include "ui/form_instance.h"
 #include "ui/properties.h"
 #include "ui/window.h"
@@ -25,28 +27,18 @@ namespace {
 constexpr int32_t kChunk = 10240;
 constexpr double kBytesPerMs = 100.0 * 1048576 / 1000;  // the values of a 100 MB/s download
 
-double Now() {
-  static const double perUs = [] {
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    return frequency.QuadPart / 1e6;
-  }();
-  LARGE_INTEGER now;
+double NowUs() {
+  LARGE_INTEGER frequency, now;
+  QueryPerformanceFrequency(&frequency);
   QueryPerformanceCounter(&now);
-  return now.QuadPart / perUs;
+  return 1e6 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-double ThreadCpuUs(HANDLE thread) {
-  FILETIME created, exited, kernel, user;
-  GetThreadTimes(thread, &created, &exited, &kernel, &user);
-  auto us = [](const FILETIME& t) { return (static_cast<uint64_t>(t.dwHighDateTime) << 32 | t.dwLowDateTime) / 10.0; };
-  return us(kernel) + us(user);
-}
-
-updater::ProgressValues ChunkValues(int32_t chunks, int32_t i) {
+// The values of chunk i of a download of total bytes.
+updater::ProgressValues ChunkValues(int32_t total, int32_t i) {
   const int32_t downloaded = (i + 1) * kChunk;
   const int32_t elapsed = static_cast<int32_t>(downloaded / kBytesPerMs) + 1;
-  return {chunks * kChunk, downloaded, elapsed, downloaded};
+  return {total, downloaded, elapsed, downloaded};
 }
 
 void TextsOf(const updater::ProgressValues& v) {
@@ -70,6 +62,8 @@ void WritesOf(const updater::ProgressValues& v) {
 
 intptr_t __stdcall Nothing(uintptr_t, uint32_t, uintptr_t, intptr_t) { return 0; }
 
+// As the download calls its callback: the four values in the window-handle, message and
+// parameter positions of CallWindowProcA.
 void CallThroughWindowProc(updater::ProgressCallback callback, const updater::ProgressValues& v) {
   CallWindowProcA(reinterpret_cast<WNDPROC>(reinterpret_cast<void (*)()>(callback)),
                   reinterpret_cast<HWND>(static_cast<uintptr_t>(static_cast<uint32_t>(v.total))),
@@ -83,52 +77,67 @@ void DirectCallOf(const updater::ProgressValues& v) {
   updater::ReportProgress(static_cast<uint32_t>(v.total), v.downloaded, v.elapsedMs, v.fetchedBytes);
 }
 
-// Runs `chunk` for every chunk on a worker thread while this thread runs the window's messages;
-// the worker's microseconds a chunk, and this thread's CPU microseconds a chunk.
+// Runs every message the window has.
+void RunMessages() {
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+}
+
+// The microseconds a chunk of `chunk`, run for every chunk on a worker thread while this
+// thread runs the window's messages.
 template <typename Chunk>
-std::pair<double, double> Measure(int32_t chunks, Chunk chunk) {
-  HANDLE uiThread = GetCurrentThread();
+double ChunkUs(int32_t chunks, int32_t total, Chunk chunk) {
   std::atomic<bool> done{false};
-  double workerUs = 0;
-  const double uiStart = ThreadCpuUs(uiThread);
+  double spent = 0;
   std::thread worker([&] {
-    const double start = Now();
-    for (int32_t i = 0; i < chunks; ++i) chunk(ChunkValues(chunks, i));
-    workerUs = Now() - start;
+    const double start = NowUs();
+    for (int32_t i = 0; i < chunks; ++i) chunk(ChunkValues(total, i));
+    spent = NowUs() - start;
     done = true;
   });
   while (!done) {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    RunMessages();
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
   }
   worker.join();
-  // What the last writes left to show is shown too.
-  for (int i = 0; i < 3; ++i) {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
-    Sleep(20);
+  RunMessages();
+  return spent / chunks;
+}
+
+// One frame: a chunk's statistics written by a worker, then applied and painted on this thread
+// as the window does once a frame; the microseconds of the apply and paint.
+double FrameUs(ui::FormInstance& form, int32_t total, int32_t frames) {
+  double spent = 0;
+  for (int32_t frame = 0; frame < frames; ++frame) {
+    std::thread worker([&] { DirectCallOf(ChunkValues(total, frame * 100)); });
+    worker.join();
+    const double start = NowUs();
+    ui::ApplyPendingStates(form);
+    spent += NowUs() - start;
+    RunMessages();
   }
-  return {workerUs / chunks, (ThreadCpuUs(uiThread) - uiStart) / chunks};
+  return spent / frames;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   const int32_t chunks = argc > 1 ? std::atoi(argv[1]) : 6554;
+  const int32_t whole = chunks * kChunk - chunks * kChunk % 65536;  // a multiple of 65536
+  const int32_t odd = whole - kChunk;                               // and a size that is not
   OleInitialize(nullptr);
   ui::FormInstance& form = ui::LoadForm(ui::UpdaterFormDef());
   if (ui::CreateFormWindow(form) == nullptr) return 1;
   ui::ShowFormWindow(form);
-  const auto texts = Measure(chunks, TextsOf);
-  const auto writes = Measure(chunks, WritesOf);
-  const auto callback = Measure(chunks, CallbackOf);
-  const auto empty = Measure(chunks, EmptyCallOf);
-  const auto direct = Measure(chunks, DirectCallOf);
   std::printf("chunks %d\n", chunks);
-  std::printf("texts_us %.2f\nwrites_us %.2f\ncallback_us %.2f\n", texts.first, writes.first, callback.first);
-  std::printf("window_thread_cpu_us %.2f\n", callback.second);
-  std::printf("empty_call_us %.2f\ndirect_callback_us %.2f\n", empty.first, direct.first);
+  std::printf("texts_us %.2f\n", ChunkUs(chunks, whole, TextsOf));
+  std::printf("writes_us %.2f\n", ChunkUs(chunks, whole, WritesOf));
+  std::printf("direct_callback_us %.2f\n", ChunkUs(chunks, whole, DirectCallOf));
+  std::printf("callback_us %.2f\n", ChunkUs(chunks, whole, CallbackOf));
+  std::printf("callback_odd_size_us %.2f\n", ChunkUs(chunks, odd, CallbackOf));
+  std::printf("empty_call_us %.2f\n", ChunkUs(chunks, whole, EmptyCallOf));
+  std::printf("empty_call_odd_size_us %.2f\n", ChunkUs(chunks, odd, EmptyCallOf));
+  std::printf("frame_us %.1f\nframe_ms %lu\n", FrameUs(form, whole, 200), static_cast<unsigned long>(ui::kSyncFrameMs));
   ui::DestroyFormWindows();
   return 0;
 }

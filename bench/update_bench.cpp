@@ -150,11 +150,13 @@ bool Pair(const char* url, int number) {
 
   if (!run.Launch() || !run.WaitForWindow()) return false;
   HWND button = run.Control(ui::按钮2);
-  HWND bar = run.Control(ui::进度条1);
+  const std::string download = run.directory / "更新文件.tmp";
   const DWORD start = GetTickCount();
   driver::Click(button);
-  // The bar is full with the last chunk's report, the last byte's.
-  const bool full = WaitClosely([&] { return driver::ReadProgressPosition(bar) >= 10000; });
+  // The last byte is in the file: watched on the file, which asks nothing of the updater.
+  const std::string installed = run.directory / "Corvane.exe";
+  const bool full = WaitClosely(
+      [&] { return FileBytes(download) >= bare.bytes || FileBytes(installed) == bare.bytes; });
   const DWORD lastByte = GetTickCount();
   const bool ready = full && WaitClosely([&] { return ReadyToStart(button); });
   const DWORD end = GetTickCount();

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "runtime/unique_resource.h"
 
 namespace rt {
@@ -37,6 +39,8 @@ class PaintScope {
   PaintScope(const PaintScope&) = delete;
   PaintScope& operator=(const PaintScope&) = delete;
   HDC dc() const { return dc_; }
+  // The part of the window that is to be painted.
+  const RECT& area() const { return paint_.rcPaint; }
 
  private:
   HWND window_;
@@ -44,26 +48,32 @@ class PaintScope {
   HDC dc_;
 };
 
-// An off-screen copy of an area: drawn into, then copied to the target's origin in one blit,
-// so that a control repainted after every downloaded chunk does not flicker.
+// An off-screen copy of an area: drawn into in the target's coordinates, then copied to the
+// target in one blit, so that a control repainted after every downloaded chunk does not flicker.
 class BufferedDC {
  public:
-  BufferedDC(HDC target, int width, int height)
+  BufferedDC(HDC target, int width, int height) : BufferedDC(target, RECT{0, 0, width, height}) {}
+  BufferedDC(HDC target, const RECT& area)
       : target_(target),
-        width_(width),
-        height_(height),
+        area_(area),
         dc_(CreateCompatibleDC(target)),
-        bitmap_(CreateCompatibleBitmap(target, width > 0 ? width : 1, height > 0 ? height : 1)),
-        selection_(dc_.get(), bitmap_.get()) {}
+        bitmap_(CreateCompatibleBitmap(target, std::max<int>(area.right - area.left, 1),
+                                       std::max<int>(area.bottom - area.top, 1))),
+        selection_(dc_.get(), bitmap_.get()) {
+    SetViewportOrgEx(dc_.get(), -area.left, -area.top, nullptr);
+  }
   // The members then go in reverse order: the bitmap is selected out, deleted, and the DC last.
-  ~BufferedDC() { BitBlt(target_, 0, 0, width_, height_, dc_.get(), 0, 0, SRCCOPY); }
+  ~BufferedDC() {
+    BitBlt(target_, area_.left, area_.top, area_.right - area_.left, area_.bottom - area_.top, dc_.get(), area_.left,
+           area_.top, SRCCOPY);
+  }
   BufferedDC(const BufferedDC&) = delete;
   BufferedDC& operator=(const BufferedDC&) = delete;
   HDC dc() const { return dc_.get(); }
 
  private:
   HDC target_;
-  int width_, height_;
+  RECT area_;
   UniqueResource<HDC, PointerResource<DeleteMemoryDC>> dc_;
   GdiObject<HBITMAP> bitmap_;
   Selection selection_;

@@ -267,7 +267,9 @@ bool HandleOwnControlMessage(HWND window, ControlState& state, UINT message, WPA
     case WM_PAINT: {
       GetClientRect(window, &client);
       PaintScope scope(window);
-      BufferedDC buffer(scope.dc(), client.right, client.bottom);
+      // Only the part to be painted is buffered and copied; the paint itself draws everything,
+      // clipped to it.
+      BufferedDC buffer(scope.dc(), scope.area());
       paint(window, buffer.dc(), client, state);
       result = 0;
       return true;

@@ -40,7 +40,7 @@ void ApplyPendingStates(FormInstance& form);
 // every chunk, a thousand times a second, while the screen needs them only as often as it is drawn. A notification
 // that comes sooner leaves the work to a timer at the end of the frame; the stored settings
 // (and what WM_GETTEXT answers) are up to date all the while.
-constexpr DWORD kSyncFrameMs = 16;
+constexpr DWORD kSyncFrameMs = 40;
 constexpr UINT_PTR kSyncTimer = 0x5359;
 void ApplyPendingStatesPaced(FormInstance& form);
 // For the window's WM_TIMER of kSyncTimer.

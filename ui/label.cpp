@@ -49,6 +49,7 @@ void PaintLabelOverflow(HWND container, HDC dc) {
     const ControlState* state = StateOf(child);
     if (state == nullptr || state->kind != ControlKind::Label || !IsWindowVisible(child)) continue;
     const LabelPlace place = PlaceOf(child, container);
+    if (!RectVisible(dc, &place.strip)) continue;  // nothing of it is to be painted
     const int saved = SaveDC(dc);
     IntersectClipRect(dc, place.strip.left, place.strip.top, place.strip.right, place.strip.bottom);
     DrawCaption(dc, place.label, *state);

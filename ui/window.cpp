@@ -56,9 +56,12 @@ LRESULT OnFormMessage(HWND window, FormInstance& form, UINT message, WPARAM wPar
       return 0;
     }
     case WM_PRINTCLIENT: {
-      RECT client;
+      // Only what the target can show: a transparent label asks for the few pixels beneath it.
+      RECT client, shown, area;
       GetClientRect(window, &client);
-      PaintBackground(form, reinterpret_cast<HDC>(wParam), client);
+      const HDC dc = reinterpret_cast<HDC>(wParam);
+      if (GetClipBox(dc, &shown) == NULLREGION || !IntersectRect(&area, &client, &shown)) return 0;
+      PaintBackground(form, dc, area);
       return 0;
     }
     case WM_CLOSE:

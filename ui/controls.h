@@ -37,9 +37,10 @@ void ShowStoredText(HWND window, ControlState& state);
 void ApplyPendingStates(FormInstance& form);
 
 // The same at most once a frame while only the statistics wait: a download writes them after
-// every chunk, a thousand times a second, while the screen needs them only as often as it is drawn. A notification
-// that comes sooner leaves the work to a timer at the end of the frame; the stored settings
-// (and what WM_GETTEXT answers) are up to date all the while.
+// every chunk, thousands of times a second, while a reader needs them a few times a second, and
+// each frame's painting takes the window's thread milliseconds that the download's reads would
+// otherwise have. A notification that comes sooner leaves the work to a timer at the end of the
+// frame; the stored settings (and what WM_GETTEXT answers) are up to date all the while.
 constexpr DWORD kSyncFrameMs = 40;
 constexpr UINT_PTR kSyncTimer = 0x5359;
 void ApplyPendingStatesPaced(FormInstance& form);

@@ -5,10 +5,12 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include "runtime/args.h"
 #include "runtime/file_hash.h"
+#include "tests/driver/test_files.h"
 #include "tests/e2e/update_support.h"
 #include "tests/servers/nginx_fixture.h"
 #include "ui/properties.h"
@@ -162,11 +164,13 @@ TEST(Update, EveryRunningInstanceIsStoppedAndNoneOfAnotherFolder) {
 }
 
 // Held open by another program, the executable is kept, and the user is asked to close that
-// program and try again. Once it is released, "开始更新" installs the download already made,
-// or fetches it again when it has gone meanwhile.
+// program and try again. Once it is released, "开始更新" installs the download already made, or
+// fetches it again when it has gone meanwhile; a waiting download that was changed meanwhile is
+// checked again and refused, and the next try fetches it anew.
 TEST(Update, AnExecutableThatCannotBeReplacedIsKeptAndTheUpdateCanBeTriedAgain) {
-  for (const bool downloadRemoved : {false, true}) {
-    SCOPED_TRACE(downloadRemoved ? "the download removed before the retry" : "the download kept");
+  enum class Meanwhile { Kept, Removed, CutShort };
+  for (const Meanwhile meanwhile : {Meanwhile::Kept, Meanwhile::Removed, Meanwhile::CutShort}) {
+    SCOPED_TRACE(static_cast<int>(meanwhile));
     UpdateRun update;
     update.Prepare();
     HANDLE held = CreateFileA(update.run().File("Corvane.exe").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
@@ -182,14 +186,23 @@ TEST(Update, AnExecutableThatCannotBeReplacedIsKeptAndTheUpdateCanBeTriedAgain) 
     EXPECT_TRUE(driver::WaitUntil(kDeadlineMs, [&] { return IsWindowEnabled(button) != 0; }));
 
     CloseHandle(held);
-    if (downloadRemoved) {
-      EXPECT_TRUE(DeleteFileA(update.run().File("更新文件.tmp").c_str()));
+    const std::string waiting = update.run().File("更新文件.tmp");
+    if (meanwhile == Meanwhile::Removed) EXPECT_TRUE(DeleteFileA(waiting.c_str()));
+    if (meanwhile == Meanwhile::CutShort) {
+      const std::optional<std::string> whole = driver::ReadWholeFile(waiting);
+      ASSERT_TRUE(whole.has_value());
+      ASSERT_TRUE(driver::WriteWholeFile(waiting, whole->substr(0, whole->size() / 2)));
+      update.ClickButton();
+      EXPECT_EQ(AnswerMessage(update), "下载的文件不是完整的程序，更新失败！");
+      EXPECT_EQ(update.ApplicationState(), "old");
+      EXPECT_TRUE(driver::WaitForText(button, "开始更新", kDeadlineMs));
+      EXPECT_TRUE(driver::WaitUntil(kDeadlineMs, [&] { return IsWindowEnabled(button) != 0; }));
     }
     update.ClickButton();
     ASSERT_TRUE(update.WaitUntilInstalled());
     EXPECT_EQ(update.ApplicationState(), "new");
     EXPECT_FALSE(update.run().Exists("更新文件.tmp"));
-    EXPECT_EQ(update.server().Requests().size(), downloadRemoved ? 2u : 1u);
+    EXPECT_EQ(update.server().Requests().size(), meanwhile == Meanwhile::Kept ? 1u : 2u);
   }
 }
 

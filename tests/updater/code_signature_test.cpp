@@ -150,6 +150,8 @@ TEST_F(SignedByInstalledPublisher, HoldsForTheSameSubjectOrAnUnsignedInstallatio
       {SigningFile("old-signed.exe"), SigningFile("new-renewed.exe"), true},
       {SigningFile("old-signed.exe"), UnsignedBuild("demo_app_new.exe"), false},
       {SigningFile("old-signed.exe"), SigningFile("new-other.exe"), false},
+      // The whole subject is the publisher: the same common name of another organisation is not.
+      {SigningFile("old-signed.exe"), SigningFile("new-same-cn.exe"), false},
       {SigningFile("old-signed.exe"), SigningFile("new-selfsigned.exe"), false},
       {SigningFile("old-signed.exe"), SigningFile("new-tampered.exe"), false},
       {SigningFile("old-signed.exe"), SigningFile("missing.exe"), false},

@@ -62,6 +62,24 @@ TEST(FileFaults, AnExecutableHeldOpenIsKept) {
   EXPECT_EQ(update.ApplicationState(), "old");
 }
 
+// An ending application may hold its executable a moment longer: the move is tried again until
+// it is let go of, and the update goes through.
+TEST(FileFaults, AnExecutableHeldAMomentAfterTheApplicationEndedIsReplaced) {
+  UpdateRun update;
+  update.Prepare();
+  driver::Process& application = update.StartApplication();
+  HANDLE held = CreateFileA(update.run().File("Corvane.exe").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  ASSERT_NE(update.StartUpdater(), nullptr);
+  update.ClickButton();
+  EXPECT_TRUE(application.WaitForExit(kDeadlineMs).has_value());
+  Sleep(300);  // the updater tries the move for two seconds
+  CloseHandle(held);
+  EXPECT_EQ(update.WaitForOutcome(), "");
+  EXPECT_EQ(update.ApplicationState(), "new");
+}
+
 // From its first check to the end of the install, the download is held: nobody writes it while
 // the application is stopped and the move is tried again and again. Once the updater has given
 // up it lets go; another try holds it anew, and a file that someone is writing is not taken.

@@ -72,6 +72,12 @@ std::wstring ExecutableOf(HANDLE process) {
   return NormalisedPath(std::wstring(path, length));
 }
 
+// Paths and names compare as the file system compares them: ignoring case, on UTF-16.
+bool SamePath(const std::wstring& a, const std::wstring& b) {
+  return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
+         CSTR_EQUAL;
+}
+
 // The names a process list may give an executable: its long name and its 8.3 name.
 struct FileNames {
   std::wstring longName, shortName;
@@ -79,11 +85,7 @@ struct FileNames {
   bool Match(const char* listed) const {
     if (std::strchr(listed, '?') != nullptr) return true;  // a name the code page cannot show: look closer
     const std::wstring name = SystemWidened(listed);
-    return SameName(name, longName) || (!shortName.empty() && SameName(name, shortName));
-  }
-  static bool SameName(const std::wstring& a, const std::wstring& b) {
-    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
-           CSTR_EQUAL;
+    return SamePath(name, longName) || (!shortName.empty() && SamePath(name, shortName));
   }
 };
 
@@ -96,11 +98,6 @@ FileNames FileNamesOf(const std::wstring& path) {
   wchar_t shortPath[kLongPath];
   const DWORD length = GetShortPathNameW(path.c_str(), shortPath, kLongPath);
   return {BaseName(path), length > 0 && length < kLongPath ? BaseName(std::wstring(shortPath, length)) : L""};
-}
-
-bool SamePath(const std::wstring& a, const std::wstring& b) {
-  return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
-         CSTR_EQUAL;
 }
 
 // Requests the end of a process through the handle its executable was read with, so that the

@@ -197,6 +197,12 @@ bool AppendChunk(rt::Bytes* buffer, uint32_t count) {
 
 }  // namespace
 
+uint32_t InternetAccessFor(uint32_t connectionState) {
+  const bool proxy = rt::CallInt(rt::BitAnd, rt::Int(static_cast<int32_t>(connectionState)),
+                                 rt::Int(INTERNET_CONNECTION_PROXY)) != 0;
+  return proxy ? kProxyOpen : kDirectOpen;
+}
+
 void RequestDownloadStop() {
   g_stopRequested.store(true);
   CloseInternetHandle(g_session.exchange(0));
@@ -215,9 +221,8 @@ int32_t HttpDownload(const char* url, const char* localPath, ProgressCallback pr
   CallDeclared(Declared::InternetGetConnectedState, {rt::Word(&connection), 0});
   rt::OwnedText uptime = rt::CallText(rt::ToText, rt::Int(Uptime()));
   rt::OwnedText agent(rt::ConcatTexts(2, "Agent", uptime.get()));
-  const bool proxy = rt::CallInt(rt::BitAnd, rt::Int(static_cast<int32_t>(connection)), rt::Int(INTERNET_CONNECTION_PROXY)) != 0;
   Session session(CallDeclaredHandle(Declared::InternetOpenA,
-                                     {rt::Word(agent.get()), proxy ? kProxyOpen : kDirectOpen, 0, 0, 0}));
+                                     {rt::Word(agent.get()), InternetAccessFor(connection), 0, 0, 0}));
   if (session.get() == 0) return Fail(kNoConnection, "download: no internet session", {{"error", rt::LastSystemError()}});
   // Stored bytes must be the body itself, not its compressed form.
   uint32_t on = 1;
@@ -286,7 +291,8 @@ int32_t HttpDownload(const char* url, const char* localPath, ProgressCallback pr
       return CloseAndFail(kWriteFailed, "download: write failed", {{"error", rt::LastSystemError()}});
     }
     downloaded += bytesRead;
-    int32_t elapsedMs = Uptime() - startTicks;
+    // The count wraps: the difference is taken in 32 bits, without a signed overflow.
+    int32_t elapsedMs = static_cast<int32_t>(static_cast<uint32_t>(Uptime()) - static_cast<uint32_t>(startTicks));
     if (elapsedMs == 0) elapsedMs = 10;
     CallDeclared(Declared::CallWindowProcA,
                  {rt::Word(reinterpret_cast<const void*>(progressCallback)), shownTotal,

@@ -37,6 +37,10 @@ struct DownloadContinuation {
 int32_t HttpDownload(const char* url, const char* localPath, ProgressCallback progressCallback,
                      int32_t resumeOffset, bool resume, DownloadContinuation* continuation = nullptr);
 
+// The access type InternetOpenA is given for a state of InternetGetConnectedState: the system's
+// settings with their automatic proxy discovery where the state reports a proxy, else without it.
+uint32_t InternetAccessFor(uint32_t connectionState);
+
 // Asks the download to stop, for good: a running one gives up at its next chunk without a
 // message, and its connection is closed now (which, on Windows, also ends a read that is
 // waiting for data); a later one does not start. Callable from any thread.

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -14,6 +15,7 @@
 #include "runtime/program_path.h"
 #include "tests/driver/debug_output.h"
 #include "tests/driver/driver.h"
+#include "tests/driver/test_clock.h"
 #include "tests/driver/test_files.h"
 #include "tests/servers/fault_server.h"
 #include "tests/servers/nginx_fixture.h"
@@ -36,13 +38,33 @@ struct Progress {
 
 std::mutex g_progressLock;
 std::vector<Progress> g_progress;
+// What a test does on the download's thread before it starts, and after each callback.
+std::function<void()> g_onDownloadThread, g_afterProgress;
 
 intptr_t __stdcall RecordProgress(uintptr_t total, uint32_t downloaded, uintptr_t elapsedMs, intptr_t fetched) {
-  std::lock_guard<std::mutex> hold(g_progressLock);
-  g_progress.push_back({static_cast<int32_t>(total), static_cast<int32_t>(downloaded), static_cast<int32_t>(elapsedMs),
-                        static_cast<int32_t>(fetched)});
+  {
+    std::lock_guard<std::mutex> hold(g_progressLock);
+    g_progress.push_back({static_cast<int32_t>(total), static_cast<int32_t>(downloaded),
+                          static_cast<int32_t>(elapsedMs), static_cast<int32_t>(fetched)});
+  }
+  if (g_afterProgress) g_afterProgress();
   return 0;
 }
+
+// The download's clock is the test's for as long as this lives: it stands still but for the
+// given step after each callback.
+class ClockOfTheDownload {
+ public:
+  ClockOfTheDownload(uint32_t start, uint32_t stepAfterEachCallback) : clock_(start) {
+    g_onDownloadThread = [this] { clock_.FollowOnThisThread(); };
+    g_afterProgress = [this, stepAfterEachCallback] { clock_.Advance(stepAfterEachCallback); };
+  }
+  ~ClockOfTheDownload() { g_onDownloadThread = g_afterProgress = nullptr; }
+  bool Ok() const { return clock_.Ok(); }
+
+ private:
+  driver::TestClock clock_;
+};
 
 struct Outcome {
   int32_t result = 99;
@@ -60,6 +82,7 @@ Outcome Download(const std::string& url, const std::string& path, int32_t offset
   Outcome outcome;
   std::atomic<bool> done{false};
   std::thread worker([&] {
+    if (g_onDownloadThread) g_onDownloadThread();
     outcome.result = HttpDownload(url.c_str(), path.c_str(), RecordProgress, offset, resume, continuation);
     done = true;
   });
@@ -204,6 +227,18 @@ TEST_F(NginxDownloadTest, EmptyAndChunkSizedBodies) {
   EXPECT_EQ(Stored(), PatternBody(10241));
 }
 
+// The largest body a download takes is stored whole (one byte more is refused, below).
+TEST_F(NginxDownloadTest, ABodyOfExactlyTheLimitIsStored) {
+  const std::string name = "zeros-536870912.bin";
+  ASSERT_TRUE(driver::WriteZeroFile(nginx_.ServedFile(name), 536870912));
+  const Outcome outcome = Download(Url("/plain/" + name), target_);
+  EXPECT_EQ(outcome.result, 0);
+  EXPECT_EQ(outcome.message, "");
+  ASSERT_FALSE(outcome.progress.empty());
+  EXPECT_EQ(outcome.progress.back().downloaded, 536870912);
+  EXPECT_EQ(driver::FileSizeAt(target_), 536870912);
+}
+
 // ---- our own server ----
 
 TEST_F(HttpDownloadTest, TheRequestCarriesTheHeaderBlock) {
@@ -218,6 +253,33 @@ TEST_F(HttpDownloadTest, TheRequestCarriesTheHeaderBlock) {
   EXPECT_EQ(request.Header("User-Agent"), "Mozilla/4.0(compatible; MSIE 6.0; Windows NT 5.0; MyIE2; .NET CLR 1.1.4322)");
   EXPECT_EQ(request.Header("Range"), "");
   EXPECT_EQ(request.Header("Pragma"), "no-cache");
+}
+
+// Each callback gets the milliseconds since the first read as the 32-bit count's difference,
+// across its wrap; a chunk read within the first millisecond counts 10.
+TEST_F(HttpDownloadTest, TheElapsedTimeIsTheClocksDifferenceAndNeverZero) {
+  FaultServer server(testsrv::Ok(PatternBody(25000)));
+  for (uint32_t start : {0u, 0x7FFFFFF0u, 0xFFFFFFF0u}) {
+    ClockOfTheDownload clock(start, 40);
+    ASSERT_TRUE(clock.Ok());
+    const Outcome outcome = Download(server.Url("/f"), target_);
+    ASSERT_EQ(outcome.result, 0);
+    std::vector<int32_t> elapsed;
+    for (const Progress& p : outcome.progress) elapsed.push_back(p.elapsedMs);
+    EXPECT_EQ(elapsed, (std::vector<int32_t>{10, 40, 80})) << "from " << start;
+  }
+}
+
+// The proxy bit of the connection state chooses the access type; Wine never reports a proxy,
+// so this is where the choice is seen.
+TEST(InternetAccessTest, TheSystemSettingsWithDiscoveryOnlyWhereTheStateReportsAProxy) {
+  struct Case {
+    uint32_t state, access;
+  };
+  for (const Case& c : {Case{0, 4}, Case{0x12, 4}, Case{0x04, 0}, Case{0x06, 0}, Case{0xFFFFFFFB, 4},
+                        Case{0xFFFFFFFF, 0}}) {
+    EXPECT_EQ(InternetAccessFor(c.state), c.access) << "state " << c.state;
+  }
 }
 
 TEST_F(HttpDownloadTest, ResumeSendsTheRangeLine) {

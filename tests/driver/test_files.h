@@ -26,6 +26,10 @@ bool WriteWholeFile(const std::string& path, const std::string& bytes);
 std::optional<std::string> ReadWholeFile(const std::string& path);
 bool FileExistsAt(const std::string& path);
 bool CopyFileTo(const std::string& from, const std::string& to);
+// The size of a file, or -1 when there is none.
+long long FileSizeAt(const std::string& path);
+// A file of `size` zero bytes that takes (almost) no disk: its length is set, nothing written.
+bool WriteZeroFile(const std::string& path, long long size);
 
 // The directory of the running executable (where the build's programs are).
 std::string ProgramDirectory();

@@ -134,13 +134,39 @@ TEST(Update, AFailedDownloadLeavesTheApplicationAlone) {
   EXPECT_TRUE(IsWindowEnabled(update.Control(ui::按钮2)));
 }
 
-TEST(Update, AnEmptyDownloadIsNotInstalled) {
-  UpdateRun update(Delivery{.empty = true});
-  update.Prepare();
-  ASSERT_NE(update.StartUpdater(), nullptr);
-  update.ClickButton();
-  EXPECT_EQ(AnswerMessage(update), "下载的文件是空的，更新失败！");
-  EXPECT_EQ(update.ApplicationState(), "old");
+// The new application built for a processor that this Windows does not run (ARM64 here).
+std::string NewApplicationForAnotherMachine() {
+  std::string bytes = e2e::NewApplication();
+  const uint32_t headers = *reinterpret_cast<const uint32_t*>(bytes.data() + 0x3C);
+  bytes[headers + 4] = '\x64';
+  bytes[headers + 5] = '\xAA';
+  return bytes;
+}
+
+// Files that cannot be run are told apart and installed nowhere; the running application
+// runs on.
+TEST(Update, ADownloadThatCannotRunIsNotInstalled) {
+  struct Case {
+    Delivery delivery;
+    const char* message;
+  };
+  Delivery empty, otherMachine;
+  empty.empty = true;
+  otherMachine.answer = testsrv::Ok(NewApplicationForAnotherMachine());
+  const Case cases[] = {
+      {empty, "下载的文件是空的，更新失败！"},
+      {otherMachine, "下载的文件不能在本系统上运行，更新失败！"},
+  };
+  for (const Case& c : cases) {
+    UpdateRun update(c.delivery);
+    update.Prepare();
+    driver::Process& running = update.StartApplication();
+    ASSERT_NE(update.StartUpdater(), nullptr);
+    update.ClickButton();
+    EXPECT_EQ(AnswerMessage(update), c.message);
+    EXPECT_EQ(update.ApplicationState(), "old");
+    EXPECT_FALSE(running.WaitForExit(0).has_value()) << "the application was stopped";
+  }
 }
 
 // Every copy of the run directory's Corvane.exe is stopped; the same program run from another

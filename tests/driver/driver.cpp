@@ -1,6 +1,8 @@
 #include "tests/driver/driver.h"
 
+#include <aclapi.h>
 #include <commctrl.h>
+#include <sddl.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -167,6 +169,22 @@ void Process::Kill() {
   if (handle_ == nullptr || WaitForSingleObject(handle_, 0) == WAIT_OBJECT_0) return;
   TerminateProcess(handle_, 1);
   WaitForSingleObject(handle_, 5000);
+}
+
+bool Process::DenyEnding() const {
+  // Everyone may do everything with the process but end it.
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(A;;0x1FFFFE;;;WD)", SDDL_REVISION_1, &descriptor,
+                                                            nullptr)) {
+    return false;
+  }
+  BOOL present = FALSE, defaulted = FALSE;
+  PACL dacl = nullptr;
+  const bool denied = GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted) &&
+                      SetSecurityInfo(handle_, SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, dacl,
+                                      nullptr) == ERROR_SUCCESS;
+  LocalFree(descriptor);
+  return denied;
 }
 
 std::optional<DWORD> WaitForProcessExit(DWORD processId, DWORD timeoutMs) {

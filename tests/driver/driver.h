@@ -45,6 +45,9 @@ class Process {
   // The exit code once the process has ended, or empty when it is still running at the deadline.
   std::optional<DWORD> WaitForExit(DWORD timeoutMs) const;
   void Kill();
+  // From now on nobody can open the process to end it (its handle here still can, and Kill
+  // does): the process of another user, or of the system, to the one who would stop it.
+  bool DenyEnding() const;
 
  private:
   HANDLE handle_ = nullptr;

@@ -1,14 +1,16 @@
 // Every way out in every state of the update: "×", Esc and a close request from outside,
-// before the click, during the download (also one that never ends) and after the install.
+// before the click, during the download (also one that never ends), during the install and after
+// it.
 // The click and the Esc key are real input, so the key goes wherever the focus really is.
 // Each ends with exit code 0 in bounded time, and the application's executable is old unless
-// the install had finished, when it is new.
+// the install had begun, when it is new.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <random>
 #include <string>
 
@@ -22,7 +24,7 @@ using e2e::kDeadlineMs;
 using e2e::UpdateRun;
 
 enum class Way { CloseButton, Escape, CloseRequest };
-enum class Moment { BeforeClick, Downloading, Stalled, Refused, Installed };
+enum class Moment { BeforeClick, Downloading, Stalled, Refused, Installing, Installed };
 
 const char* Name(Way way) {
   switch (way) {
@@ -38,6 +40,7 @@ const char* Name(Moment moment) {
     case Moment::Downloading: return "while downloading";
     case Moment::Stalled: return "while the server stalls";
     case Moment::Refused: return "after a refused download";
+    case Moment::Installing: return "while the install retries the move";
     default: return "after the install";
   }
 }
@@ -63,6 +66,24 @@ std::optional<DWORD> LeaveAndTime(UpdateRun& update, Way way, DWORD& elapsedMs) 
 
 bool DownloadHasBegun(const UpdateRun& update) { return update.Text(ui::标签7) != "已下载:0KB"; }
 
+// Corvane.exe open without letting anyone move it, for as long as this lives or until Release.
+class ExecutableHold {
+ public:
+  explicit ExecutableHold(const std::string& path)
+      : file_(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)) {}
+  ExecutableHold(const ExecutableHold&) = delete;
+  ExecutableHold& operator=(const ExecutableHold&) = delete;
+  ~ExecutableHold() { Release(); }
+  bool Ok() const { return file_ != INVALID_HANDLE_VALUE; }
+  void Release() {
+    if (Ok()) CloseHandle(file_);
+    file_ = INVALID_HANDLE_VALUE;
+  }
+
+ private:
+  HANDLE file_;
+};
+
 class ExitPaths : public ::testing::TestWithParam<std::tuple<Moment, Way>> {};
 
 TEST_P(ExitPaths, EndWithZeroAndKeepTheApplicationWhole) {
@@ -73,10 +94,21 @@ TEST_P(ExitPaths, EndWithZeroAndKeepTheApplicationWhole) {
   if (moment == Moment::Refused) delivery.status = 404;
   UpdateRun update(delivery);
   update.Prepare();
+  // During the install: the application is stopped, and the move is tried again and again (for
+  // two seconds) while the test holds the executable.
+  std::optional<ExecutableHold> hold;
+  driver::Process* application = nullptr;
+  if (moment == Moment::Installing) {
+    application = &update.StartApplication();
+    hold.emplace(update.run().File("Corvane.exe"));
+    ASSERT_TRUE(hold->Ok());
+  }
   ASSERT_NE(update.StartUpdater(), nullptr);
   if (moment != Moment::BeforeClick) {
     ASSERT_TRUE(driver::ClickWithMouse(update.Control(ui::按钮2)));
-    if (moment == Moment::Installed) {
+    if (moment == Moment::Installing) {
+      ASSERT_TRUE(application->WaitForExit(kDeadlineMs).has_value());
+    } else if (moment == Moment::Installed) {
       ASSERT_TRUE(update.WaitUntilInstalled());
     } else if (moment == Moment::Refused) {
       ASSERT_EQ(update.WaitForOutcome(), "不能打开该URL!");
@@ -85,13 +117,24 @@ TEST_P(ExitPaths, EndWithZeroAndKeepTheApplicationWhole) {
     }
   }
   DWORD elapsedMs = 0;
-  EXPECT_EQ(LeaveAndTime(update, way, elapsedMs), 0u);
+  if (moment == Moment::Installing) {
+    // Leaving waits for the install that has begun: it moves the file once the hold ends.
+    const DWORD start = GetTickCount();
+    Leave(update, way);
+    Sleep(800);
+    hold->Release();
+    EXPECT_EQ(update.updater().WaitForExit(kDeadlineMs), 0u);
+    elapsedMs = GetTickCount() - start;
+  } else {
+    EXPECT_EQ(LeaveAndTime(update, way, elapsedMs), 0u);
+  }
   // Bounded by the wait above; how long it took is a figure, not a verdict (a loaded machine).
   std::printf("[ figure   ] %s %s: ended in %lu ms\n", Name(way), Name(moment), static_cast<unsigned long>(elapsedMs));
 
-  EXPECT_EQ(update.ApplicationState(), moment == Moment::Installed ? "new" : "old");
+  const bool installBegan = moment == Moment::Installing || moment == Moment::Installed;
+  EXPECT_EQ(update.ApplicationState(), installBegan ? "new" : "old");
   EXPECT_FALSE(update.run().Exists("gx.ini"));
-  if (moment == Moment::BeforeClick || moment == Moment::Installed) {
+  if (moment == Moment::BeforeClick || installBegan) {
     EXPECT_FALSE(update.run().Exists("更新文件.tmp"));
   }
   EXPECT_TRUE(update.run().Exists("zqd.ini"));
@@ -99,7 +142,8 @@ TEST_P(ExitPaths, EndWithZeroAndKeepTheApplicationWhole) {
 
 INSTANTIATE_TEST_SUITE_P(AllWaysInAllMoments, ExitPaths,
                          ::testing::Combine(::testing::Values(Moment::BeforeClick, Moment::Downloading,
-                                                              Moment::Stalled, Moment::Refused, Moment::Installed),
+                                                              Moment::Stalled, Moment::Refused, Moment::Installing,
+                                                              Moment::Installed),
                                             ::testing::Values(Way::CloseButton, Way::Escape, Way::CloseRequest)));
 
 // Closing at a random moment between the click and the end of the install, many times over:

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <optional>
 #include <string>
 
@@ -187,6 +188,28 @@ TEST(Update, EveryRunningInstanceIsStoppedAndNoneOfAnotherFolder) {
   EXPECT_TRUE(second.WaitForExit(kDeadlineMs).has_value());
   EXPECT_EQ(update.ApplicationState(), "new");
   EXPECT_FALSE(other.WaitForExit(0).has_value()) << "the program of another folder was stopped";
+}
+
+// An application that this user may not end (another user's, say) is left running, and its
+// executable is kept; the user is asked to close it. Once it has ended, the next try installs.
+TEST(Update, AnApplicationThatCannotBeEndedIsKeptRunning) {
+  UpdateRun update;
+  update.Prepare();
+  driver::Process& running = update.StartApplication();
+  ASSERT_TRUE(running.DenyEnding());
+  ASSERT_NE(update.StartUpdater(), nullptr);
+  const DWORD start = GetTickCount();
+  update.ClickButton();
+  EXPECT_EQ(AnswerMessage(update), "更新失败，请关闭主程序后重试！");
+  // Told at once: the move is not tried for seconds when the application is known to run.
+  std::printf("[ figure   ] told after %lu ms\n", static_cast<unsigned long>(GetTickCount() - start));
+  EXPECT_EQ(update.ApplicationState(), "old");
+  EXPECT_FALSE(running.WaitForExit(0).has_value()) << "the application was ended";
+  running.Kill();
+  EXPECT_TRUE(driver::WaitForText(update.Control(ui::按钮2), "开始更新", kDeadlineMs));
+  update.ClickButton();
+  EXPECT_TRUE(update.WaitUntilInstalled());
+  EXPECT_EQ(update.ApplicationState(), "new");
 }
 
 // Held open by another program, the executable is kept, and the user is asked to close that

@@ -126,6 +126,19 @@ TEST_F(KillProcessTest, StoppingAnExecutableEndsEveryCopyOfItAndNoOther) {
   EXPECT_EQ(CallInt(StopProcessesOf, Txt(otherDir / "Corvane.exe"), Int(5000)), 1);
 }
 
+// A copy that may not be ended is a refusal, and it runs on; copies that could be ended are.
+TEST_F(KillProcessTest, StoppingACopyThatMayNotBeEndedIsRefused) {
+  driver::Process endable = StartWindow("endable");
+  driver::Process protectedCopy = StartWindow("may not be ended");
+  ASSERT_TRUE(protectedCopy.DenyEnding());
+  EXPECT_EQ(CallInt(StopProcessesOf, Txt(exe_), Int(5000)), -1);
+  EXPECT_FALSE(protectedCopy.WaitForExit(0).has_value());
+  EXPECT_TRUE(endable.WaitForExit(5000).has_value());
+  protectedCopy.Kill();
+  EXPECT_TRUE(protectedCopy.WaitForExit(5000).has_value());
+  EXPECT_EQ(CallInt(StopProcessesOf, Txt(exe_), Int(5000)), 0) << "none left";
+}
+
 TEST(KillProcess, NothingToKill) {
   EXPECT_FALSE(CallBool(KillProcess, Txt("")));
   EXPECT_FALSE(CallBool(KillProcess, Txt("NoSuchProgram.exe")));

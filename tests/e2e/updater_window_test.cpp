@@ -8,6 +8,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <optional>
 
 #include "tests/e2e/loopback_listener.h"
 #include "ui/properties.h"
@@ -343,6 +344,49 @@ TEST_F(UpdaterWindow, DraggingOnTheButtonOrTheCloseButtonClicksThemAndDoesNotMov
   const RECT after = driver::ClientRectOnScreen(window);
   EXPECT_EQ(after.left, client.left);
   EXPECT_EQ(after.top, client.top);
+}
+
+// A point of the window's picture that no control and no other window covers, on the screen.
+std::optional<POINT> UncoveredPicturePoint(HWND window) {
+  const RECT client = driver::ClientRectOnScreen(window);
+  for (const POINT at : {POINT{250, 40}, POINT{450, 60}, POINT{30, 150}, POINT{250, 150}}) {
+    const POINT onScreen{client.left + at.x, client.top + at.y};
+    if (WindowFromPoint(onScreen) == window) return onScreen;
+  }
+  return std::nullopt;
+}
+
+// Whenever the window is active again, the focus goes back to the control that had it (here
+// the button, which a click gave it), not to the one the rule would choose; and Esc closes the
+// window from there, a button not claiming the key.
+TEST_F(UpdaterWindow, TheFocusComesBackToTheControlThatHadItAndEscClosesFromThere) {
+  ASSERT_TRUE(run_.Install("corvane_probe.exe"));
+  ASSERT_TRUE(run_.Install("demo_app_old.exe"));
+  HWND window = Start("corvane_probe.exe", "drag");
+  ASSERT_NE(window, nullptr);
+  const auto closeButton = driver::FindControl(window, ui::超级按钮1);
+  const auto button = driver::FindControl(window, ui::按钮2);
+  ASSERT_TRUE(closeButton.has_value() && button.has_value());
+  ASSERT_TRUE(driver::WaitUntil(kDeadlineMs, [&] { return driver::FocusedWindow(window) == closeButton->window; }));
+  ASSERT_TRUE(driver::ClickWithMouse(button->window));
+  EXPECT_TRUE(driver::WaitUntil(kDeadlineMs, [&] { return driver::FocusedWindow(window) == button->window; }));
+
+  driver::Process other = run_.Start("demo_app_old.exe");
+  HWND otherWindow = driver::FindWindowByTitle("Corvane 1.0", other.id(), kDeadlineMs);
+  ASSERT_NE(otherWindow, nullptr);
+  ASSERT_TRUE(driver::WaitUntil(kDeadlineMs, [&] { return GetForegroundWindow() == otherWindow; }));
+  std::optional<POINT> picture;
+  ASSERT_TRUE(driver::WaitUntil(kDeadlineMs, [&] { return (picture = UncoveredPicturePoint(window)).has_value(); }));
+  ASSERT_TRUE(driver::MouseDrag(*picture, *picture));
+  ASSERT_TRUE(driver::WaitUntil(kDeadlineMs, [&] { return GetForegroundWindow() == window; }));
+  EXPECT_TRUE(driver::WaitUntil(kDeadlineMs, [&] { return driver::FocusedWindow(window) == button->window; }))
+      << "the focus is on " << driver::ClassOf(driver::FocusedWindow(window));
+
+  ASSERT_TRUE(driver::PressKey(window, VK_ESCAPE));
+  EXPECT_EQ(process_.WaitForExit(kDeadlineMs), 0u);
+  EXPECT_EQ(run_.ReadLines("probe-events.txt"),
+            (std::vector<std::string>{"created", "update-button", "query-close", "query-end", "destroy",
+                                      "cleanup on main thread"}));
 }
 
 TEST_F(UpdaterWindow, UpdateLogPageIsRequestedWithItsFixedPathAndQuery) {

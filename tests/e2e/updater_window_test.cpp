@@ -212,19 +212,68 @@ TEST_F(UpdaterWindow, EscEndsTheProgramWithZero) {
 // Whether a pixel carries ink of black text on the white panel (font smoothing included).
 bool IsInk(COLORREF c) { return std::min({GetRValue(c), GetGValue(c), GetBValue(c)}) < 200; }
 
-// The rightmost column with ink in a band of rows, from `left` up to (not including) `right`;
-// -1 when there is none.
-int RightmostInk(const driver::ScreenImage& image, int top, int bottom, int left, int right) {
-  for (int x = right - 1; x >= left; --x)
-    for (int y = top; y < bottom; ++y)
-      if (IsInk(image.At(x, y))) return x;
-  return -1;
+// Which pixels of a band carry ink, row by row.
+using InkMask = std::vector<std::vector<bool>>;
+
+// The ink of the band `area` (client coordinates) of a captured client area.
+InkMask InkOf(const driver::ScreenImage& image, const RECT& area) {
+  InkMask mask;
+  for (int y = area.top; y < area.bottom; ++y) {
+    std::vector<bool>& row = mask.emplace_back();
+    for (int x = area.left; x < area.right; ++x) row.push_back(IsInk(image.At(x, y)));
+  }
+  return mask;
+}
+
+// The ink of `text` drawn the way a label of size `label` draws it (the labels' font, one line,
+// left-aligned, vertically centred, not clipped) on white, in a band `width` pixels wide that
+// starts at the label's left edge.
+InkMask ReferenceInk(const std::string& text, SIZE label, int width) {
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -label.cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ previousBitmap = SelectObject(dc, bitmap);
+  HGDIOBJ previousFont = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+  RECT all{0, 0, width, label.cy};
+  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, RGB(0, 0, 0));
+  const std::string shown = text.substr(0, text.find('\r'));
+  RECT area{0, 0, label.cx, label.cy};
+  DrawTextA(dc, shown.c_str(), static_cast<int>(shown.size()), &area, DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_NOCLIP);
+  GdiFlush();
+  InkMask mask;
+  const auto* pixels = static_cast<const uint32_t*>(bits);
+  for (int y = 0; y < label.cy; ++y) {
+    std::vector<bool>& row = mask.emplace_back();
+    for (int x = 0; x < width; ++x) {
+      const uint32_t p = pixels[static_cast<size_t>(y) * width + x];  // 0x00RRGGBB
+      row.push_back(IsInk(RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF)));
+    }
+  }
+  SelectObject(dc, previousFont);
+  SelectObject(dc, previousBitmap);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  return mask;
+}
+
+// Where two masks differ first, as "column x, row y" of the band, or "" when they are alike.
+std::string FirstDifference(const InkMask& shown, const InkMask& expected, int left, int top) {
+  for (size_t y = 0; y < expected.size(); ++y)
+    for (size_t x = 0; x < expected[y].size(); ++x)
+      if (y >= shown.size() || x >= shown[y].size() || shown[y][x] != expected[y][x])
+        return "column " + std::to_string(left + static_cast<int>(x)) + ", row " + std::to_string(top + static_cast<int>(y)) +
+               (expected[y][x] ? ": ink missing" : ": ink that the text does not have");
+  return "";
 }
 
 // The longest texts the progress report writes are wider than their labels (all but the
-// elapsed time, which always fits): they are drawn
-// whole, over the white panel to the right, while the label keeps its size and its text; a
-// shorter text afterwards leaves nothing of them behind.
+// elapsed time, which always fits): they are drawn whole, pixel for pixel as one line of the
+// label's font, over the white panel to the right, while the label keeps its size and its
+// text; a shorter text afterwards leaves nothing of them behind.
 TEST_F(UpdaterWindow, StatisticsLabelsShowTheirWholeTexts) {
   HWND window = Start();
   ASSERT_NE(window, nullptr);
@@ -254,17 +303,23 @@ TEST_F(UpdaterWindow, StatisticsLabelsShowTheirWholeTexts) {
     ASSERT_GT(textEnd, control->rect.right) << "the text fits its label: nothing to show";
     ASSERT_LE(textEnd, kPanelEnd) << "the text is wider than the panel";
 
+    // The label and the strip beside it, up to the panel's edge.
+    const RECT band{control->rect.left, control->rect.top, kPanelEnd, control->rect.bottom};
+    const SIZE size{control->rect.right - control->rect.left, control->rect.bottom - control->rect.top};
+    auto showsExactly = [&](const std::string& expected, std::string& difference) {
+      const InkMask reference = ReferenceInk(expected, size, band.right - band.left);
+      const bool painted = driver::WaitUntil(kDeadlineMs, [&] {
+        const auto image = driver::CaptureScreen(client);
+        difference = image ? FirstDifference(InkOf(*image, band), reference, band.left, band.top) : "no image";
+        return difference.empty();
+      });
+      return painted;
+    };
     DWORD_PTR answer = 0;
     ASSERT_TRUE(SendMessageTimeoutA(control->window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(label.text),
                                     SMTO_ABORTIFHUNG, 2000, &answer));
-    int inkEnd = -1;
-    driver::WaitUntil(kDeadlineMs, [&] {
-      const auto image = driver::CaptureScreen(client);
-      inkEnd = image ? RightmostInk(*image, control->rect.top, control->rect.bottom, control->rect.left, kPanelEnd) : -1;
-      return inkEnd >= textEnd - 3;
-    });
-    EXPECT_GE(inkEnd, textEnd - 3) << "painted up to column " << inkEnd << ", the text ends at " << textEnd;
-    EXPECT_LT(inkEnd, textEnd);
+    std::string difference;
+    EXPECT_TRUE(showsExactly(text, difference)) << difference;
     const auto after = driver::FindControl(window, label.id);
     ASSERT_TRUE(after.has_value());
     EXPECT_EQ(after->rect.right - after->rect.left, control->rect.right - control->rect.left);
@@ -272,11 +327,7 @@ TEST_F(UpdaterWindow, StatisticsLabelsShowTheirWholeTexts) {
 
     ASSERT_TRUE(SendMessageTimeoutA(control->window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(label.shorter),
                                     SMTO_ABORTIFHUNG, 2000, &answer));
-    EXPECT_TRUE(driver::WaitUntil(kDeadlineMs, [&] {
-      const auto image = driver::CaptureScreen(client);
-      return image && RightmostInk(*image, control->rect.top, control->rect.bottom, control->rect.left, kPanelEnd) <
-                          control->rect.right;
-    })) << "the longer text stays beside the shorter one";
+    EXPECT_TRUE(showsExactly(label.shorter, difference)) << "after the shorter text: " << difference;
   }
   SelectObject(screen, previousFont);
   ReleaseDC(nullptr, screen);

@@ -1,9 +1,9 @@
 // Every way out in every state of the update: "×", Esc and a close request from outside,
 // before the click, during the download (also one that never ends), during the install and after
-// it.
-// The click and the Esc key are real input, so the key goes wherever the focus really is.
-// Each ends with exit code 0 in bounded time, and the application's executable is old unless
-// the install had begun, when it is new.
+// it. The click and the Esc key are real input, so the key goes wherever the focus really is.
+// Each ends with exit code 0 in bounded time, removes its own file of the run directory and
+// keeps the other, and the application's executable is old unless the install had begun, when
+// it is new.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -104,6 +104,8 @@ TEST_P(ExitPaths, EndWithZeroAndKeepTheApplicationWhole) {
     ASSERT_TRUE(hold->Ok());
   }
   ASSERT_NE(update.StartUpdater(), nullptr);
+  // The updater has read and removed its hand-off file; the application announces again.
+  ASSERT_TRUE(update.run().Write("gx.ini", "[gx]\r\ngx=1\r\n"));
   if (moment != Moment::BeforeClick) {
     ASSERT_TRUE(driver::ClickWithMouse(update.Control(ui::按钮2)));
     if (moment == Moment::Installing) {
@@ -133,9 +135,13 @@ TEST_P(ExitPaths, EndWithZeroAndKeepTheApplicationWhole) {
 
   const bool installBegan = moment == Moment::Installing || moment == Moment::Installed;
   EXPECT_EQ(update.ApplicationState(), installBegan ? "new" : "old");
-  EXPECT_FALSE(update.run().Exists("gx.ini"));
-  if (moment == Moment::BeforeClick || installBegan) {
-    EXPECT_FALSE(update.run().Exists("更新文件.tmp"));
+  // "×" removes the download, Esc and a close request the hand-off file; each leaves the other.
+  // (A download still open when "×" removes it may stay until the next start, which removes it.)
+  const bool closeButton = way == Way::CloseButton;
+  const bool partDownloaded = moment == Moment::Downloading || moment == Moment::Stalled;
+  EXPECT_EQ(update.run().Exists("gx.ini"), closeButton);
+  if (!(closeButton && partDownloaded)) {
+    EXPECT_EQ(update.run().Exists("更新文件.tmp"), partDownloaded);
   }
   EXPECT_TRUE(update.run().Exists("zqd.ini"));
 }

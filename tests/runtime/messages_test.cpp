@@ -73,6 +73,33 @@ TEST(ShowMessage, ShowsEachKindOfValueAsItsText) {
   EXPECT_EQ(ShowAndPress(IDOK, Omitted()).text, L"");
 }
 
+// A box without an owner is modal to its task: the windows of the thread that shows it take no
+// input until it is closed.
+TEST(ShowMessage, WithoutAnOwnerTheBoxDisablesTheWindowsOfItsThreadUntilItCloses) {
+  std::atomic<HWND> window{nullptr};
+  std::atomic<bool> closed{false};
+  bool enabledAfter = false;
+  std::thread shower([&] {
+    HWND own = CreateWindowExA(0, "STATIC", "task", WS_OVERLAPPED | WS_VISIBLE, 10, 10, 120, 60, nullptr, nullptr,
+                               nullptr, nullptr);
+    window = own;
+    CallInt(ShowMessage, TextArg("读文件出错!"), Int(0));
+    enabledAfter = IsWindowEnabled(own) != FALSE;
+    DestroyWindow(own);
+    closed = true;
+  });
+  HWND box = nullptr;
+  const bool shown = driver::WaitUntil(10000, [&] { return (box = PumpAndFindBox()) != nullptr; });
+  EXPECT_TRUE(shown);
+  if (shown) {
+    EXPECT_FALSE(IsWindowEnabled(window.load())) << "the thread's window takes input beside the box";
+    PostMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+  }
+  driver::WaitUntil(10000, [&] { return closed.load(); });
+  shower.join();
+  EXPECT_TRUE(enabledAfter);
+}
+
 TEST(ShowMessage, CaptionDefaultsAndTheResultIsZeroForOk) {
   const Shown plain = ShowAndPress(IDOK, TextArg("不能打开该URL!"), Int(0));
   EXPECT_EQ(plain.caption, L"信息：");

@@ -122,6 +122,15 @@ TEST_F(KillProcessTest, StoppingAnExecutableEndsEveryCopyOfItAndNoOther) {
     EXPECT_EQ(CallInt(StopProcessesOf, Txt(exe_), Int(5000)), 1) << "started as " << spelling;
     EXPECT_EQ(started.WaitForExit(0), 0u) << spelling;
   }
+  // A name longer than 8.3 has a short one of its own, by which the copy may be started.
+  const std::string longName = dir_ / "CorvaneApplication.exe";
+  ASSERT_TRUE(driver::CopyFileTo(Child(), longName));
+  char shortName[MAX_PATH] = "";
+  ASSERT_GT(GetShortPathNameA(longName.c_str(), shortName, MAX_PATH), 0u);
+  ASSERT_EQ(std::string(shortName).find("CorvaneApplication"), std::string::npos) << shortName;
+  driver::Process byShortName = StartWindowOf(shortName, "started by its short name");
+  EXPECT_EQ(CallInt(StopProcessesOf, Txt(longName), Int(5000)), 1) << shortName;
+  EXPECT_EQ(byShortName.WaitForExit(0), 0u) << shortName;
   EXPECT_FALSE(elsewhere.WaitForExit(0).has_value()) << "the program of another folder was ended";
   EXPECT_EQ(CallInt(StopProcessesOf, Txt(otherDir / "Corvane.exe"), Int(5000)), 1);
 }

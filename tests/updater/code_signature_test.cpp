@@ -103,6 +103,7 @@ TEST_F(CodeSigner, SubjectsAreComparedAsEncodedNames) {
   EXPECT_FALSE(same("new-zh.exe", "new-zh-other.exe"));
   EXPECT_FALSE(same("old-signed.exe", "new-other.exe"));
   EXPECT_FALSE(same("old-signed.exe", "new-tampered.exe")) << "no verified signer is no name";
+  EXPECT_FALSE(same("new-tampered.exe", "new-selfsigned.exe")) << "two signers nobody can verify are nobody";
 }
 
 // What the version and product checks read, through a path and through a held file alike.

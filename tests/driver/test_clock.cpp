@@ -7,6 +7,7 @@ namespace driver {
 namespace {
 
 thread_local bool t_followsTestClock = false;
+// What the slot held before: the system's GetTickCount.
 FARPROC g_systemClock = nullptr;
 
 // The import address slot through which this program's own code calls `function`.
@@ -45,13 +46,12 @@ std::atomic<uint32_t> TestClock::now_{0};
 TestClock::TestClock(uint32_t now) : slot_(ImportSlot("GetTickCount")) {
   now_ = now;
   if (slot_ == nullptr) return;
-  original_ = *slot_;
-  g_systemClock = original_;
+  g_systemClock = *slot_;
   Store(slot_, reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&TestClock::Read)));
 }
 
 TestClock::~TestClock() {
-  if (slot_ != nullptr) Store(slot_, original_);
+  if (slot_ != nullptr) Store(slot_, g_systemClock);
   t_followsTestClock = false;
 }
 

@@ -28,7 +28,6 @@ class TestClock {
   static DWORD WINAPI Read();
   static std::atomic<uint32_t> now_;
   FARPROC* slot_ = nullptr;
-  FARPROC original_ = nullptr;
 };
 
 }  // namespace driver

@@ -46,4 +46,23 @@ class RunDirectory {
   driver::TempDirectory directory_;
 };
 
+// A file open for reading that others may only read, for as long as this lives or until
+// Release: nobody can move it, write it or remove it meanwhile.
+class FileHold {
+ public:
+  explicit FileHold(const std::string& path)
+      : file_(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)) {}
+  FileHold(const FileHold&) = delete;
+  FileHold& operator=(const FileHold&) = delete;
+  ~FileHold() { Release(); }
+  bool Ok() const { return file_ != INVALID_HANDLE_VALUE; }
+  void Release() {
+    if (Ok()) CloseHandle(file_);
+    file_ = INVALID_HANDLE_VALUE;
+  }
+
+ private:
+  HANDLE file_;
+};
+
 }  // namespace e2e

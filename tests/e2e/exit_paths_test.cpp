@@ -66,24 +66,6 @@ std::optional<DWORD> LeaveAndTime(UpdateRun& update, Way way, DWORD& elapsedMs) 
 
 bool DownloadHasBegun(const UpdateRun& update) { return update.Text(ui::标签7) != "已下载:0KB"; }
 
-// Corvane.exe open without letting anyone move it, for as long as this lives or until Release.
-class ExecutableHold {
- public:
-  explicit ExecutableHold(const std::string& path)
-      : file_(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)) {}
-  ExecutableHold(const ExecutableHold&) = delete;
-  ExecutableHold& operator=(const ExecutableHold&) = delete;
-  ~ExecutableHold() { Release(); }
-  bool Ok() const { return file_ != INVALID_HANDLE_VALUE; }
-  void Release() {
-    if (Ok()) CloseHandle(file_);
-    file_ = INVALID_HANDLE_VALUE;
-  }
-
- private:
-  HANDLE file_;
-};
-
 class ExitPaths : public ::testing::TestWithParam<std::tuple<Moment, Way>> {};
 
 TEST_P(ExitPaths, EndWithZeroAndKeepTheApplicationWhole) {
@@ -96,7 +78,7 @@ TEST_P(ExitPaths, EndWithZeroAndKeepTheApplicationWhole) {
   update.Prepare();
   // During the install: the application is stopped, and the move is tried again and again (for
   // two seconds) while the test holds the executable.
-  std::optional<ExecutableHold> hold;
+  std::optional<e2e::FileHold> hold;
   driver::Process* application = nullptr;
   if (moment == Moment::Installing) {
     application = &update.StartApplication();

@@ -54,11 +54,10 @@ TEST(FileFaults, AReadOnlyExecutableIsKept) {
 TEST(FileFaults, AnExecutableHeldOpenIsKept) {
   UpdateRun update;
   update.Prepare();
-  HANDLE held = CreateFileA(update.run().File("Corvane.exe").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  e2e::FileHold held(update.run().File("Corvane.exe"));
+  ASSERT_TRUE(held.Ok());
   EXPECT_EQ(UpdateAndLeave(update), kCannotReplace);
-  CloseHandle(held);
+  held.Release();
   EXPECT_EQ(update.ApplicationState(), "old");
 }
 
@@ -68,14 +67,13 @@ TEST(FileFaults, AnExecutableHeldAMomentAfterTheApplicationEndedIsReplaced) {
   UpdateRun update;
   update.Prepare();
   driver::Process& application = update.StartApplication();
-  HANDLE held = CreateFileA(update.run().File("Corvane.exe").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  e2e::FileHold held(update.run().File("Corvane.exe"));
+  ASSERT_TRUE(held.Ok());
   ASSERT_NE(update.StartUpdater(), nullptr);
   update.ClickButton();
   EXPECT_TRUE(application.WaitForExit(kDeadlineMs).has_value());
   Sleep(300);  // the updater tries the move for two seconds
-  CloseHandle(held);
+  held.Release();
   EXPECT_EQ(update.WaitForOutcome(), "");
   EXPECT_EQ(update.ApplicationState(), "new");
 }
@@ -87,9 +85,8 @@ TEST(FileFaults, TheDownloadIsHeldFromItsChecksToTheEndOfTheInstall) {
   UpdateRun update;
   update.Prepare();
   const std::string download = update.run().File("更新文件.tmp");
-  HANDLE executable = CreateFileA(update.run().File("Corvane.exe").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                  OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(executable, INVALID_HANDLE_VALUE);
+  e2e::FileHold executable(update.run().File("Corvane.exe"));
+  ASSERT_TRUE(executable.Ok());
   ASSERT_NE(update.StartUpdater(), nullptr);
   update.ClickButton();
   const auto box = driver::WaitForMessageBox(update.updater().id(), kDeadlineMs);
@@ -104,7 +101,7 @@ TEST(FileFaults, TheDownloadIsHeldFromItsChecksToTheEndOfTheInstall) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
   if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
   driver::PressOk(box->window);
-  CloseHandle(executable);
+  executable.Release();
 
   ASSERT_TRUE(driver::WaitUntil(kDeadlineMs, [&] { return update.Text(ui::按钮2) == "开始更新"; }));
   writer = openForWriting();

@@ -222,9 +222,8 @@ TEST(Update, AnExecutableThatCannotBeReplacedIsKeptAndTheUpdateCanBeTriedAgain) 
     SCOPED_TRACE(static_cast<int>(meanwhile));
     UpdateRun update;
     update.Prepare();
-    HANDLE held = CreateFileA(update.run().File("Corvane.exe").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    e2e::FileHold held(update.run().File("Corvane.exe"));
+    ASSERT_TRUE(held.Ok());
     ASSERT_NE(update.StartUpdater(), nullptr);
     update.ClickButton();
     EXPECT_EQ(AnswerMessage(update), "更新失败，请关闭主程序后重试！");
@@ -234,9 +233,11 @@ TEST(Update, AnExecutableThatCannotBeReplacedIsKeptAndTheUpdateCanBeTriedAgain) 
     EXPECT_TRUE(driver::WaitForText(button, "开始更新", kDeadlineMs));
     EXPECT_TRUE(driver::WaitUntil(kDeadlineMs, [&] { return IsWindowEnabled(button) != 0; }));
 
-    CloseHandle(held);
+    held.Release();
     const std::string waiting = update.run().File("更新文件.tmp");
-    if (meanwhile == Meanwhile::Removed) EXPECT_TRUE(DeleteFileA(waiting.c_str()));
+    if (meanwhile == Meanwhile::Removed) {
+      EXPECT_TRUE(DeleteFileA(waiting.c_str()));
+    }
     if (meanwhile == Meanwhile::CutShort) {
       const std::optional<std::string> whole = driver::ReadWholeFile(waiting);
       ASSERT_TRUE(whole.has_value());

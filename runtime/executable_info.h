@@ -14,16 +14,23 @@ void ExecutableMachine(ArgRecord* result, int32_t argc, const ArgRecord* args);
 // (machine) -> Bool: this Windows starts programs built for that machine.
 void SystemRunsMachine(ArgRecord* result, int32_t argc, const ArgRecord* args);
 
+// (file) -> Int: whether the executable carries a version resource: 1 one that reads well,
+// -1 one that cannot be read (a directory entry that points nowhere sensible, or a resource
+// whose lengths, keys or types do not fit), 0 none (also for no executable, or no file).
+void VersionResourceOf(ArgRecord* result, int32_t argc, const ArgRecord* args);
+
 // (file) -> Int64: the file version of the executable's version resource, its four parts
-// from the most significant down, 16 bits each; -1 when it has none.
+// from the most significant down, 16 bits each (see FileVersionNumber::FromPacked). Without
+// one the result stays Omitted: every value, all ones too, is a version.
 void FileVersion(ArgRecord* result, int32_t argc, const ArgRecord* args);
 
 // (file) -> Text: the product name of the executable's version resource (of its first
-// language) in the ANSI code page, for people to read; null when it has none.
+// translation) in the ANSI code page, for people to read; null when it has none.
 void ProductName(ArgRecord* result, int32_t argc, const ArgRecord* args);
 
-// (file, file) -> Bool: both executables name a product, and not the same one (compared as
-// written, in UTF-16, so that no character is lost to the code page).
+// (installed, download) -> Bool: the installed executable names a product and the download
+// does not name the same one, naming another or none (compared as written, in UTF-16, so that
+// no character is lost to the code page).
 void OtherProduct(ArgRecord* result, int32_t argc, const ArgRecord* args);
 
 }  // namespace rt

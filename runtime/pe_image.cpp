@@ -85,30 +85,34 @@ std::optional<uint64_t> FileOffsetOf(const ExecutableLayout& layout, uint32_t ad
   return std::nullopt;
 }
 
+// One entry of a resource directory: its id (or name), and where its data or subdirectory lies.
+struct ResourceEntry {
+  uint32_t id, target;
+};
+
 // Reads the resource directory of the file, which lies in one section.
 class ResourceReader {
  public:
   ResourceReader(const ExecutableLayout& layout, const ReadFileBytes& read) : layout_(layout), read_(read) {}
 
-  // The second word (where its data or subdirectory lies) of the entry whose id is `id` in the
-  // directory at `directory`; with `orFirst`, of its first entry when none has that id.
-  std::optional<uint32_t> Entry(uint32_t directory, uint32_t id, bool orFirst) const {
+  // The entries of the directory at `directory`, read in one go; empty when they do not lie
+  // within the resource directory or are more than a directory may hold.
+  std::optional<std::vector<ResourceEntry>> Entries(uint32_t directory) const {
     unsigned char header[16];
     if (!Read(directory, header, sizeof header)) return std::nullopt;
     const uint32_t count = uint32_t{Read16(header + 12)} + Read16(header + 14);
-    std::optional<uint32_t> first;
-    for (uint32_t i = 0; i < count; ++i) {
-      unsigned char entry[8];
-      if (!Read(directory + 16 + i * 8, entry, sizeof entry)) break;
-      if (Read32(entry) == id) return Read32(entry + 4);
-      if (!first) first = Read32(entry + 4);
-    }
-    return orFirst ? first : std::nullopt;
+    if (count > kMostResourceEntries) return std::nullopt;
+    std::vector<unsigned char> bytes(count * 8);
+    if (count > 0 && !Read(directory + 16, bytes.data(), count * 8)) return std::nullopt;
+    std::vector<ResourceEntry> entries(count);
+    for (uint32_t i = 0; i < count; ++i) entries[i] = {Read32(&bytes[i * 8]), Read32(&bytes[i * 8 + 4])};
+    return entries;
   }
 
-  bool Read(uint32_t offset, unsigned char* out, uint32_t size) const {
-    if (uint64_t{offset} + size > layout_.resourceSize) return false;
-    const std::optional<uint64_t> at = FileOffsetOf(layout_, layout_.resourceAddress + offset, size);
+  bool Read(uint64_t offset, unsigned char* out, uint32_t size) const {
+    if (offset + size > layout_.resourceSize) return false;
+    const std::optional<uint64_t> at =
+        FileOffsetOf(layout_, layout_.resourceAddress + static_cast<uint32_t>(offset), size);
     return at && read_(*at, out, size);
   }
 
@@ -117,29 +121,58 @@ class ResourceReader {
   const ReadFileBytes& read_;
 };
 
+// Where the entry whose id is `id` points; with `orFirst`, the first entry when none has it.
+std::optional<uint32_t> Pick(const std::vector<ResourceEntry>& entries, uint32_t id, bool orFirst) {
+  for (const ResourceEntry& entry : entries) {
+    if (entry.id == id) return entry.target;
+  }
+  if (orFirst && !entries.empty()) return entries.front().target;
+  return std::nullopt;
+}
+
 // The offset of the subdirectory an entry points to; empty when it points to data instead.
 std::optional<uint32_t> Subdirectory(std::optional<uint32_t> entry) {
   if (!entry || (*entry & kSubdirectory) == 0) return std::nullopt;
   return *entry & ~kSubdirectory;
 }
 
-}  // namespace
+// The subdirectory that the entry `id` (or the first) of the directory at `directory` points to.
+std::optional<uint32_t> SubdirectoryOf(const ResourceReader& resources, uint32_t directory, uint32_t id) {
+  const std::optional<std::vector<ResourceEntry>> entries = resources.Entries(directory);
+  return entries ? Subdirectory(Pick(*entries, id, true)) : std::nullopt;
+}
 
-std::optional<FileSpan> FindVersionResource(const ExecutableLayout& layout, const ReadFileBytes& read) {
-  if (layout.resourceAddress == 0 || layout.resourceSize == 0) return std::nullopt;
-  const ResourceReader resources(layout, read);
-  // Three levels: the type, the name, the language.
-  const std::optional<uint32_t> names = Subdirectory(resources.Entry(0, kVersionType, false));
-  const std::optional<uint32_t> languages =
-      names ? Subdirectory(resources.Entry(*names, kVersionName, true)) : std::nullopt;
-  const std::optional<uint32_t> leaf = languages ? resources.Entry(*languages, 0, true) : std::nullopt;
+// Where the data entry at `offset` says the resource lies in the file.
+std::optional<FileSpan> DataOf(const ExecutableLayout& layout, const ResourceReader& resources, uint32_t offset) {
   unsigned char data[16];
-  if (!leaf || (*leaf & kSubdirectory) != 0 || !resources.Read(*leaf, data, sizeof data)) return std::nullopt;
+  if (!resources.Read(offset, data, sizeof data)) return std::nullopt;
   const uint32_t size = Read32(data + 4);
   if (size == 0 || size > kLongestVersionResource) return std::nullopt;
-  const std::optional<uint64_t> offset = FileOffsetOf(layout, Read32(data), size);
-  if (!offset) return std::nullopt;
-  return FileSpan{*offset, size};
+  const std::optional<uint64_t> at = FileOffsetOf(layout, Read32(data), size);
+  if (!at) return std::nullopt;
+  return FileSpan{*at, size};
+}
+
+}  // namespace
+
+VersionResourceLocation FindVersionResource(const ExecutableLayout& layout, const ReadFileBytes& read) {
+  using Kind = VersionResourceLocation::Kind;
+  if (layout.resourceAddress == 0 || layout.resourceSize == 0) return {};
+  const ResourceReader resources(layout, read);
+  // Three levels: the type, the name, the language.
+  const std::optional<std::vector<ResourceEntry>> types = resources.Entries(0);
+  if (!types) return {Kind::Unreadable, {}};
+  const std::optional<uint32_t> versionType = Pick(*types, kVersionType, false);
+  if (!versionType) return {};
+  const std::optional<uint32_t> names = Subdirectory(versionType);
+  const std::optional<uint32_t> languages = names ? SubdirectoryOf(resources, *names, kVersionName) : std::nullopt;
+  const std::optional<std::vector<ResourceEntry>> leaves =
+      languages ? resources.Entries(*languages) : std::nullopt;
+  const std::optional<uint32_t> leaf = leaves ? Pick(*leaves, 0, true) : std::nullopt;
+  const std::optional<FileSpan> span =
+      leaf && (*leaf & kSubdirectory) == 0 ? DataOf(layout, resources, *leaf) : std::nullopt;
+  if (!span) return {Kind::Unreadable, {}};
+  return {Kind::Found, *span};
 }
 
 bool MachineRunsOn(uint16_t system, uint16_t program) {

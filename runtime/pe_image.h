@@ -54,9 +54,24 @@ std::optional<ExecutableLayout> ReadExecutableLayout(const unsigned char* header
 // Reads size bytes of the file at offset into out; false when the file has fewer there.
 using ReadFileBytes = std::function<bool(uint64_t offset, void* out, uint32_t size)>;
 
-// Where the version resource lies in the file (the one named 1 where there are several, in its
-// first language), read through the resource directory; empty when there is none or the
-// directory points outside the file's sections. No resource is taken longer than 64 KiB.
-std::optional<FileSpan> FindVersionResource(const ExecutableLayout& layout, const ReadFileBytes& read);
+// Where the version resource lies in the file, as its resource directory says.
+struct VersionResourceLocation {
+  enum class Kind {
+    None,         // no resource directory, or no version type in it
+    Unreadable,   // a version entry that points nowhere sensible, or a malformed directory
+    Found,
+  };
+  Kind kind = Kind::None;
+  FileSpan span;
+};
+
+// No directory level may hold more entries: Corvane's resources need a handful, and a count
+// of tens of thousands is only there to make the reader work.
+inline constexpr uint32_t kMostResourceEntries = 4096;
+
+// Finds the version resource (the one named 1 where there are several, in its first language)
+// through the resource directory, which must lie within the file's sections. No resource is
+// taken longer than 64 KiB.
+VersionResourceLocation FindVersionResource(const ExecutableLayout& layout, const ReadFileBytes& read);
 
 }  // namespace rt

@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -9,81 +9,67 @@
 #include "runtime/executable_file.h"
 #include "runtime/executable_info.h"
 #include "runtime/text_ops.h"
-#include "runtime/wide_text.h"
+#include "runtime/version_resource.h"
 
 namespace rt {
 
 namespace {
 
-// The whole version resource of a file, read through its handle (the system's own reader opens
-// the file by name again, which a file held open does not allow); empty when it has none.
-std::vector<unsigned char> VersionResource(const ArgRecord& fileArg) {
+using State = VersionResource::State;
+
+// The version resource of a file, read through its handle (the system's own reader opens the
+// file by name again, which a file held open does not allow) and parsed by our bounded reader.
+// A file that cannot be opened, or is no executable, has none.
+VersionResource VersionResourceOfFile(const ArgRecord& fileArg) {
   const FileArgument file(fileArg);
   std::optional<ExecutableLayout> layout;
-  if (!file.valid() || !ReadExecutableHeaders(file.get(), layout) || !layout) return {};
+  if (!file.valid()) return {};
+  if (!ReadExecutableHeaders(file.get(), layout)) return {State::Malformed, std::nullopt, std::nullopt};
+  if (!layout) return {};
   const auto read = [&](uint64_t offset, void* out, uint32_t size) {
     DWORD got = 0;
     return ReadAt(file.get(), offset, out, size, got) && got == size;
   };
-  const std::optional<FileSpan> span = FindVersionResource(*layout, read);
-  if (!span) return {};
-  std::vector<unsigned char> resource(span->size);
-  if (!read(span->offset, resource.data(), span->size)) resource.clear();
-  return resource;
-}
-
-// The product name of the resource's first language, as written (UTF-16); empty when none.
-std::wstring ProductNameOf(std::vector<unsigned char>& resource) {
-  struct Translation {
-    WORD language, codePage;
-  };
-  void* value = nullptr;
-  UINT length = 0;
-  if (resource.empty() || !VerQueryValueW(resource.data(), L"\\VarFileInfo\\Translation", &value, &length) ||
-      length < sizeof(Translation)) {
-    return {};
+  const VersionResourceLocation found = FindVersionResource(*layout, read);
+  if (found.kind == VersionResourceLocation::Kind::None) return {};
+  std::vector<unsigned char> resource(found.span.size);
+  if (found.kind == VersionResourceLocation::Kind::Unreadable || !read(found.span.offset, resource.data(), found.span.size)) {
+    return {State::Malformed, std::nullopt, std::nullopt};
   }
-  const auto* first = static_cast<const Translation*>(value);
-  wchar_t query[64];
-  std::swprintf(query, 64, L"\\StringFileInfo\\%04x%04x\\ProductName", first->language, first->codePage);
-  if (!VerQueryValueW(resource.data(), query, &value, &length) || length == 0) return {};
-  return std::wstring(static_cast<const wchar_t*>(value));
+  return ParseVersionResource(resource.data(), resource.size());
 }
 
-std::wstring ProductNameOf(const ArgRecord& file) {
-  std::vector<unsigned char> resource = VersionResource(file);
-  return ProductNameOf(resource);
-}
+std::optional<std::u16string> ProductNameOf(const ArgRecord& file) { return VersionResourceOfFile(file).productName; }
 
 }  // namespace
 
-void FileVersion(ArgRecord* result, int32_t argc, const ArgRecord* args) {
-  *result = Int64(-1);
-  std::vector<unsigned char> resource = VersionResource(ArgAt(argc, args, 0));
-  void* value = nullptr;
-  UINT length = 0;
-  if (resource.empty() || !VerQueryValueW(resource.data(), L"\\", &value, &length) ||
-      length < sizeof(VS_FIXEDFILEINFO)) {
-    return;
+void VersionResourceOf(ArgRecord* result, int32_t argc, const ArgRecord* args) {
+  switch (VersionResourceOfFile(ArgAt(argc, args, 0)).state) {
+    case State::Absent: SetInt(result, 0); break;
+    case State::Malformed: SetInt(result, -1); break;
+    case State::WellFormed: SetInt(result, 1); break;
   }
-  const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(value);
-  if (fixed->dwSignature != VS_FFI_SIGNATURE) return;
-  *result = Int64(static_cast<int64_t>((uint64_t{fixed->dwFileVersionMS} << 32) | fixed->dwFileVersionLS));
+}
+
+void FileVersion(ArgRecord* result, int32_t argc, const ArgRecord* args) {
+  const std::optional<FileVersionNumber> version = VersionResourceOfFile(ArgAt(argc, args, 0)).fileVersion;
+  if (version) *result = Int64(static_cast<int64_t>(version->Packed()));
 }
 
 void ProductName(ArgRecord* result, int32_t argc, const ArgRecord* args) {
-  const std::wstring name = ProductNameOf(ArgAt(argc, args, 0));
-  if (name.empty()) return;
-  const int size = WideCharToMultiByte(CP_ACP, 0, name.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  const std::optional<std::u16string> name = ProductNameOf(ArgAt(argc, args, 0));
+  if (!name) return;
+  const auto* wide = reinterpret_cast<const wchar_t*>(name->c_str());
+  const int size = WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
   std::string text(static_cast<size_t>(size > 0 ? size : 1), '\0');
-  WideCharToMultiByte(CP_ACP, 0, name.c_str(), -1, text.data(), size, nullptr, nullptr);
+  WideCharToMultiByte(CP_ACP, 0, wide, -1, text.data(), size, nullptr, nullptr);
   SetPointer(result, ConcatTexts(1, text.c_str()));
 }
 
 void OtherProduct(ArgRecord* result, int32_t argc, const ArgRecord* args) {
-  const std::wstring first = ProductNameOf(ArgAt(argc, args, 0));
-  const std::wstring second = ProductNameOf(ArgAt(argc, args, 1));
-  SetBool(result, !first.empty() && !second.empty() && first != second);
+  const std::optional<std::u16string> installed = ProductNameOf(ArgAt(argc, args, 0));
+  const std::optional<std::u16string> download = ProductNameOf(ArgAt(argc, args, 1));
+  SetBool(result, installed && download != installed);
 }
 
 }  // namespace rt

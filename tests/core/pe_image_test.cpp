@@ -102,11 +102,11 @@ TEST(ExecutableLayout, WhatIsNoExecutable) {
 // language, and the version resource itself, 0x20 bytes at 0x1060.
 class VersionResourceFile {
  public:
-  VersionResourceFile() : bytes_(Headers({{0x400, 0x200}})) {
-    bytes_.resize(0x600, 0);
-    Put16(0x98, 0x10B);                // a 32-bit optional header
+  explicit VersionResourceFile(uint32_t sectionSize = 0x200) : bytes_(Headers({{0x400, sectionSize}})) {
+    bytes_.resize(0x400 + sectionSize, 0);
+    Put16(0x98, 0x10B);  // a 32-bit optional header
     Put32(0x98 + 96 + 2 * 8, 0x1000);  // the resource directory entry
-    Put32(0x98 + 96 + 2 * 8 + 4, 0x100);
+    DirectorySize(0x100);
     Put32(0x84 + 20 + 0xE0 + 12, 0x1000);  // the section's address once loaded
     Directory(0x00, {{3, 0x80000000u | 0x100}, {16, 0x80000000u | 0x20}});
     Directory(0x20, {{1, 0x80000000u | 0x38}});
@@ -119,8 +119,9 @@ class VersionResourceFile {
 
   void Put16(size_t at, uint16_t value) { std::memcpy(&bytes_[at], &value, 2); }
   void Put32(size_t at, uint32_t value) { std::memcpy(&bytes_[at], &value, 4); }
+  void DirectorySize(uint32_t size) { Put32(0x98 + 96 + 2 * 8 + 4, size); }
   // A directory at `offset` of the resources with entries of (id, where its data lies).
-  void Directory(uint32_t offset, std::initializer_list<std::pair<uint32_t, uint32_t>> entries) {
+  void Directory(uint32_t offset, const std::vector<std::pair<uint32_t, uint32_t>>& entries) {
     Put16(kResources + offset + 14, static_cast<uint16_t>(entries.size()));
     uint32_t at = kResources + offset + 16;
     for (auto [id, data] : entries) {
@@ -130,58 +131,90 @@ class VersionResourceFile {
     }
   }
 
-  std::optional<FileSpan> Find() const {
+  VersionResourceLocation Find() {
     const std::optional<ExecutableLayout> layout = ReadExecutableLayout(bytes_.data(), bytes_.size());
-    if (!layout) return std::nullopt;
+    EXPECT_TRUE(layout);
+    if (!layout) return {};
     return FindVersionResource(*layout, [this](uint64_t offset, void* out, uint32_t size) {
+      ++reads;
       if (offset + size > bytes_.size()) return false;
       std::memcpy(out, &bytes_[offset], size);
       return true;
     });
   }
 
+  int reads = 0;
+
  private:
   std::vector<unsigned char> bytes_;
 };
+
+using Kind = VersionResourceLocation::Kind;
 
 TEST(VersionResource, IsFoundThroughTheThreeLevelsOfTheResourceDirectory) {
   const struct {
     const char* what;
     void (*change)(VersionResourceFile&);
-    std::optional<uint64_t> offset;  // where the resource lies in the file, when it is found
-    uint32_t size;
+    Kind kind;
+    uint64_t offset;  // where the resource lies in the file, when it is found
   } cases[] = {
-      {"as built", [](VersionResourceFile&) {}, 0x460, 0x20},
+      {"as built", [](VersionResourceFile&) {}, Kind::Found, 0x460},
       {"a name other than 1 is taken when it is the only one",
-       [](VersionResourceFile& f) { f.Directory(0x20, {{7, 0x80000000u | 0x38}}); }, 0x460, 0x20},
+       [](VersionResourceFile& f) { f.Directory(0x20, {{7, 0x80000000u | 0x38}}); }, Kind::Found, 0x460},
       {"name 1 is taken among several",
        [](VersionResourceFile& f) {
          f.Directory(0x20, {{5, 0x80000000u | 0x80}, {1, 0x80000000u | 0x38}});
          f.Directory(0x80, {{0x409, 0x90}});  // name 5's data entry is empty
        },
-       0x460, 0x20},
+       Kind::Found, 0x460},
       {"no version type", [](VersionResourceFile& f) { f.Directory(0x00, {{3, 0x80000000u | 0x100}, {14, 0x80000000u | 0x20}}); },
-       std::nullopt, 0},
-      {"no resource directory", [](VersionResourceFile& f) { f.Put32(0x98 + 96 + 2 * 8, 0); }, std::nullopt, 0},
+       Kind::None, 0},
+      {"no resource directory", [](VersionResourceFile& f) { f.Put32(0x98 + 96 + 2 * 8, 0); }, Kind::None, 0},
+      {"a type directory past the directory's size", [](VersionResourceFile& f) { f.DirectorySize(8); }, Kind::Unreadable, 0},
+      {"a version type that points to data", [](VersionResourceFile& f) { f.Directory(0x00, {{16, 0x50}}); },
+       Kind::Unreadable, 0},
+      {"a version type without names", [](VersionResourceFile& f) { f.Directory(0x20, {}); }, Kind::Unreadable, 0},
       {"a subdirectory where the data entry belongs",
-       [](VersionResourceFile& f) { f.Directory(0x38, {{0x804, 0x80000000u | 0x50}}); }, std::nullopt, 0},
+       [](VersionResourceFile& f) { f.Directory(0x38, {{0x804, 0x80000000u | 0x50}}); }, Kind::Unreadable, 0},
       {"a type entry beyond the directory's size",
-       [](VersionResourceFile& f) { f.Directory(0x00, {{16, 0x80000000u | 0xFFF0}}); }, std::nullopt, 0},
+       [](VersionResourceFile& f) { f.Directory(0x00, {{16, 0x80000000u | 0xFFF0}}); }, Kind::Unreadable, 0},
       {"data outside every section", [](VersionResourceFile& f) { f.Put32(VersionResourceFile::kResources + 0x50, 0x3000); },
-       std::nullopt, 0},
+       Kind::Unreadable, 0},
       {"data running past the section's end",
-       [](VersionResourceFile& f) { f.Put32(VersionResourceFile::kResources + 0x54, 0x1A1); }, std::nullopt, 0},
+       [](VersionResourceFile& f) { f.Put32(VersionResourceFile::kResources + 0x54, 0x1A1); }, Kind::Unreadable, 0},
       {"an empty resource", [](VersionResourceFile& f) { f.Put32(VersionResourceFile::kResources + 0x54, 0); },
-       std::nullopt, 0},
+       Kind::Unreadable, 0},
   };
   for (const auto& c : cases) {
     VersionResourceFile file;
     c.change(file);
-    const std::optional<FileSpan> found = file.Find();
-    ASSERT_EQ(found.has_value(), c.offset.has_value()) << c.what;
-    if (found) {
-      EXPECT_EQ(found->offset, *c.offset) << c.what;
-      EXPECT_EQ(found->size, c.size) << c.what;
+    const VersionResourceLocation found = file.Find();
+    EXPECT_EQ(found.kind, c.kind) << c.what;
+    EXPECT_EQ(found.span.offset, c.offset) << c.what;
+    EXPECT_EQ(found.span.size, c.kind == Kind::Found ? 0x20u : 0u) << c.what;
+  }
+}
+
+// Each level's entries are read in one go, and a level of more than 4096 is no directory.
+TEST(VersionResource, ADirectoryLevelHoldsAtMost4096Entries) {
+  for (const uint32_t count : {kMostResourceEntries, kMostResourceEntries + 1}) {
+    VersionResourceFile file(0x9000);
+    file.DirectorySize(0x8200);
+    std::vector<std::pair<uint32_t, uint32_t>> types(count - 1, {3, 0x80000000u | 0x8100});
+    types.emplace_back(16, 0x80000000u | 0x8100);
+    file.Directory(0x00, types);
+    file.Directory(0x8100, {{1, 0x80000000u | 0x8118}});
+    file.Directory(0x8118, {{0x804, 0x8130}});
+    file.Put32(VersionResourceFile::kResources + 0x8130, 0x1000 + 0x8140);
+    file.Put32(VersionResourceFile::kResources + 0x8134, 0x20);
+    const VersionResourceLocation found = file.Find();
+    if (count == kMostResourceEntries) {
+      EXPECT_EQ(found.kind, Kind::Found);
+      EXPECT_EQ(found.span.offset, 0x400u + 0x8140);
+      EXPECT_EQ(file.reads, 7) << "a header and its entries for each level, then the data entry";
+    } else {
+      EXPECT_EQ(found.kind, Kind::Unreadable);
+      EXPECT_EQ(file.reads, 1) << "the header alone";
     }
   }
 }

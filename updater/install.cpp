@@ -1,6 +1,7 @@
 #include "updater/install.h"
 
 #include <cstdio>
+#include <optional>
 
 #include "runtime/args.h"
 #include "runtime/clock.h"
@@ -13,6 +14,7 @@
 #include "runtime/processes.h"
 #include "runtime/text_ops.h"
 #include "runtime/trace.h"
+#include "runtime/version_resource.h"
 #include "updater/globals.h"
 
 namespace updater {
@@ -26,6 +28,7 @@ constexpr char kBadSignature[] = "下载的文件签名无效，更新失败！"
 constexpr char kWrongMachine[] = "下载的文件不能在本系统上运行，更新失败！";
 constexpr char kOlderVersion[] = "下载的文件版本较旧，更新失败！";
 constexpr char kOtherProduct[] = "下载的文件不是本软件，更新失败！";
+constexpr char kUnreadableInstalledVersion[] = "本软件的版本信息无法读取，更新失败！";
 constexpr char kCannotReplace[] = "更新失败，请关闭主程序后重试！";
 
 constexpr int32_t kStopAttempts = 20;
@@ -44,34 +47,55 @@ bool Refuse(const char* message, const char* check, std::initializer_list<rt::Tr
 
 void Pause(int32_t ms) { rt::Call(rt::Delay, rt::Int(ms)); }
 
-int64_t VersionOf(const rt::ArgRecord& file) { return rt::Call(rt::FileVersion, file).AsInt64(); }
+std::optional<rt::FileVersionNumber> VersionOf(const rt::ArgRecord& file) {
+  const rt::ArgRecord version = rt::Call(rt::FileVersion, file);
+  if (version.tag != rt::TypeTag::Int64) return std::nullopt;
+  return rt::FileVersionNumber::FromPacked(static_cast<uint64_t>(version.AsInt64()));
+}
 
 // "major.minor.build.revision", for a trace line.
 struct VersionText {
-  explicit VersionText(int64_t version) {
-    const auto v = static_cast<uint64_t>(version);
-    std::snprintf(text, sizeof text, "%u.%u.%u.%u", unsigned(v >> 48), unsigned(v >> 32 & 0xFFFF),
-                  unsigned(v >> 16 & 0xFFFF), unsigned(v & 0xFFFF));
+  explicit VersionText(const rt::FileVersionNumber& version) {
+    const auto& v = version.parts;
+    std::snprintf(text, sizeof text, "%u.%u.%u.%u", unsigned{v[0]}, unsigned{v[1]}, unsigned{v[2]}, unsigned{v[3]});
   }
   char text[24];
 };
 
-// A download that is an older release, or another program of the publisher, is refused even
-// when it is signed as it should be. A file without a version resource says nothing here.
-bool SameProgramNotOlder(const rt::HeldFile& download, const char* executablePath) {
-  const int64_t installedVersion = VersionOf(rt::TextArg(executablePath));
-  const int64_t downloadVersion = VersionOf(rt::Int(download.get()));
-  if (installedVersion >= 0 && downloadVersion >= 0 && downloadVersion < installedVersion) {
-    return Refuse(kOlderVersion, "check: the download is an older version",
-                  {{"installed", VersionText(installedVersion).text}, {"download", VersionText(downloadVersion).text}});
+// Traces the check that refused the download, and gives the box that tells the user.
+const char* Refusal(const char* message, const char* check, std::initializer_list<rt::TraceValue> why) {
+  rt::Trace(check, why);
+  return message;
+}
+
+// Where the installed executable carries a version, the download must carry one that is not
+// lower: a release that drops its version resource would otherwise slip past the check.
+const char* OlderRefusal(const rt::ArgRecord& installed, const rt::ArgRecord& download) {
+  const std::optional<rt::FileVersionNumber> installedVersion = VersionOf(installed);
+  if (!installedVersion) return nullptr;
+  const std::optional<rt::FileVersionNumber> downloadVersion = VersionOf(download);
+  if (!downloadVersion) {
+    return Refusal(kOlderVersion, "check: the download carries no version",
+                   {{"installed", VersionText(*installedVersion).text},
+                    {"resource", rt::CallInt(rt::VersionResourceOf, download)}});
   }
-  if (rt::CallBool(rt::OtherProduct, rt::TextArg(executablePath), rt::Int(download.get()))) {
-    rt::OwnedText installedName = rt::CallText(rt::ProductName, rt::TextArg(executablePath));
-    rt::OwnedText downloadName = rt::CallText(rt::ProductName, rt::Int(download.get()));
-    return Refuse(kOtherProduct, "check: the download is another product",
-                  {{"installed", installedName.c_str()}, {"download", downloadName.c_str()}});
+  if (*downloadVersion < *installedVersion) {
+    return Refusal(kOlderVersion, "check: the download is an older version",
+                   {{"installed", VersionText(*installedVersion).text}, {"download", VersionText(*downloadVersion).text}});
   }
-  return true;
+  return nullptr;
+}
+
+// Where the installed executable names its product, the download must name the same one.
+const char* OtherProductRefusal(const rt::ArgRecord& installed, const rt::ArgRecord& download) {
+  if (!rt::CallBool(rt::OtherProduct, installed, download)) return nullptr;
+  rt::OwnedText installedName = rt::CallText(rt::ProductName, installed);
+  rt::OwnedText downloadName = rt::CallText(rt::ProductName, download);
+  if (downloadName.empty()) {
+    return Refusal(kOtherProduct, "check: the download names no product", {{"installed", installedName.c_str()}});
+  }
+  return Refusal(kOtherProduct, "check: the download is another product",
+                 {{"installed", installedName.c_str()}, {"download", downloadName.c_str()}});
 }
 
 // Ends every running instance of the application of this folder, each waited for, until none
@@ -109,6 +133,17 @@ bool SignedByInstalledPublisher(const rt::ArgRecord& download, const char* execu
   return false;
 }
 
+const char* OlderOrOtherProgram(const rt::ArgRecord& download, const char* executablePath) {
+  const rt::ArgRecord installed = rt::TextArg(executablePath);
+  // An installed version resource nobody can read leaves nothing to compare with.
+  if (rt::CallInt(rt::VersionResourceOf, installed) < 0) {
+    return Refusal(kUnreadableInstalledVersion, "check: the installed version resource cannot be read",
+                   {{"path", executablePath}});
+  }
+  if (const char* refusal = OlderRefusal(installed, download)) return refusal;
+  return OtherProductRefusal(installed, download);
+}
+
 bool DownloadIsAcceptable(const rt::HeldFile& download, const char* temporaryPath, const char* executablePath) {
   if (!download) {
     return Refuse(kEmptyDownload, "check: the download cannot be held open",
@@ -137,7 +172,13 @@ bool DownloadIsAcceptable(const rt::HeldFile& download, const char* temporaryPat
     Tell(kBadSignature);  // the check has traced both signers
     return false;
   }
-  return SameProgramNotOlder(download, executablePath);
+  // An older release, or another program of the publisher, is refused even when it is signed
+  // as it should be.
+  if (const char* refusal = OlderOrOtherProgram(file, executablePath)) {
+    Tell(refusal);
+    return false;
+  }
+  return true;
 }
 
 namespace {

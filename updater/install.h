@@ -18,6 +18,12 @@ bool DownloadIsAcceptable(const rt::HeldFile& download, const char* temporaryPat
 // of the signer written in the installed executable's signature.
 bool SignedByInstalledPublisher(const rt::ArgRecord& download, const char* executablePath);
 
+// The box that refuses the download (a path or a held file) as an older release or another
+// program, having traced why; null when it is neither. Where the installed executable carries
+// a file version or a product name, the download must carry them too, not lower and the same;
+// an installed version resource that cannot be read refuses every download.
+const char* OlderOrOtherProgram(const rt::ArgRecord& download, const char* executablePath);
+
 // Stops every running instance of the executable (the same program run from other folders is
 // left alone) and moves the held download over it in one step, so that the executable is at
 // every moment either the old or the complete new file, and the new one is the file checked.

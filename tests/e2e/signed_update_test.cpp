@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "tests/driver/version_patches.h"
 #include "tests/e2e/update_support.h"
 #include "tests/servers/nginx_fixture.h"
 #include "tests/servers/signing_fixture.h"
@@ -22,10 +23,13 @@ using e2e::UpdateRun;
 
 using testsrv::SigningFile;
 
-// The bytes of a signed build, or of the unsigned demo builds for "".
-std::string Build(const char* signedName, const std::string& unsignedBytes) {
-  if (*signedName == '\0') return unsignedBytes;
-  return driver::ReadWholeFile(SigningFile(signedName)).value_or("<missing " + std::string(signedName) + ">");
+// The bytes of a signed build, of an unsigned one of the demo builds ("demo_app_..."), or of
+// the usual unsigned demo build for "".
+std::string Build(const char* name, const std::string& unsignedBytes) {
+  if (*name == '\0') return unsignedBytes;
+  const std::string path =
+      std::string(name).rfind("demo_app_", 0) == 0 ? driver::ProgramDirectory() + "\\" + name : SigningFile(name);
+  return driver::ReadWholeFile(path).value_or("<missing " + std::string(name) + ">");
 }
 
 class SignedUpdate : public ::testing::Test {
@@ -39,12 +43,14 @@ struct SignedUpdateCase {
   const char* installed;  // a signed build of the fixture, or "" for the unsigned old build
   const char* download;   // a signed build of the fixture, or "" for the unsigned new build
   const char* message;    // the box the updater shows, or "" when it installs
+  std::string (*changeInstalled)(std::string) = nullptr;
 };
 
 TEST_F(SignedUpdate, KeepsTheInstalledExecutablesPublisherProductAndVersion) {
   constexpr char kRefused[] = "下载的文件签名无效，更新失败！";
   constexpr char kOlder[] = "下载的文件版本较旧，更新失败！";
   constexpr char kOtherProduct[] = "下载的文件不是本软件，更新失败！";
+  constexpr char kUnreadable[] = "本软件的版本信息无法读取，更新失败！";
   const SignedUpdateCase cases[] = {
       {"same publisher", "old-signed.exe", "new-signed.exe", ""},
       {"renewed certificate", "old-signed.exe", "new-renewed.exe", ""},
@@ -63,10 +69,20 @@ TEST_F(SignedUpdate, KeepsTheInstalledExecutablesPublisherProductAndVersion) {
       {"older release of the same publisher", "new-signed.exe", "old-signed.exe", kOlder},
       {"the same release again", "old-signed.exe", "old-signed.exe", ""},
       {"another program of the same publisher", "old-signed.exe", "new-otherproduct.exe", kOtherProduct},
+      // Where the installation carries version data, a download has to carry it too.
+      {"signed, without version resource", "old-signed.exe", "new-noversion.exe", kOlder},
+      {"signed, without product name", "old-signed.exe", "new-noproduct.exe", kOtherProduct},
+      {"unsigned, without version resource", "", "demo_app_noversion.exe", kOlder},
+      {"without version resource over an installation without one", "demo_app_noversion_old.exe",
+       "demo_app_noversion.exe", ""},
+      {"without product name over an installation without version data", "demo_app_noversion_old.exe",
+       "demo_app_noproduct.exe", ""},
+      {"an installed version resource that cannot be read", "", "", kUnreadable, driver::WithVersionResourcePastItsEnd},
   };
   for (const SignedUpdateCase& c : cases) {
     SCOPED_TRACE(c.name);
-    const std::string installed = Build(c.installed, e2e::OldApplication());
+    const std::string built = Build(c.installed, e2e::OldApplication());
+    const std::string installed = c.changeInstalled ? c.changeInstalled(built) : built;
     const std::string download = Build(c.download, e2e::NewApplication());
     Delivery delivery;
     delivery.answer = testsrv::Ok(download);

@@ -10,6 +10,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,7 @@
 #include "tests/driver/debug_output.h"
 #include "tests/driver/test_files.h"
 #include "tests/driver/trusted_roots.h"
+#include "tests/driver/version_patches.h"
 #include "tests/servers/signing_fixture.h"
 #include "updater/install.h"
 
@@ -106,37 +108,119 @@ TEST_F(CodeSigner, SubjectsAreComparedAsEncodedNames) {
   EXPECT_FALSE(same("new-tampered.exe", "new-selfsigned.exe")) << "two signers nobody can verify are nobody";
 }
 
+// The file version as FileVersion gives it: four packed parts, or none (an Omitted result).
+std::optional<uint64_t> PackedVersion(const rt::ArgRecord& file) {
+  const rt::ArgRecord version = rt::Call(rt::FileVersion, file);
+  if (version.tag == rt::TypeTag::Omitted) return std::nullopt;
+  EXPECT_EQ(version.tag, rt::TypeTag::Int64);
+  return static_cast<uint64_t>(version.AsInt64());
+}
+
 // What the version and product checks read, through a path and through a held file alike.
 TEST_F(CodeSigner, WhatAnExecutableSaysOfItselfThroughAPathOrAHeldFile) {
   const uint16_t thisBuild = sizeof(void*) == 8 ? rt::kMachineAmd64 : rt::kMachineI386;
+  driver::TempDirectory dir("version");
+  const std::string old = *driver::ReadWholeFile(UnsignedBuild("demo_app_old.exe"));
+  ASSERT_TRUE(driver::WriteWholeFile(dir / "malformed.exe", driver::WithVersionResourcePastItsEnd(old)));
+  ASSERT_TRUE(driver::WriteWholeFile(dir / "highest.exe", driver::WithHighestFileVersion(old)));
+  constexpr uint64_t kVersion1 = uint64_t{1} << 48, kVersion2 = uint64_t{2} << 48;
   const struct {
     std::string file;
-    int64_t version;
+    int32_t resource;  // VersionResourceOf
+    std::optional<uint64_t> version;
     const char* product;
     uint16_t machine;
   } cases[] = {
-      {UnsignedBuild("demo_app_old.exe"), int64_t{1} << 48, "Corvane", thisBuild},
-      {UnsignedBuild("demo_app_new.exe"), int64_t{2} << 48, "Corvane", thisBuild},
-      {UnsignedBuild("demo_app_other.exe"), int64_t{2} << 48, "Tavlor Helper", thisBuild},
-      {SigningFile("new-signed.exe"), int64_t{2} << 48, "Corvane", thisBuild},
-      {UnsignedBuild("code_signature_tests.exe"), -1, "", thisBuild},
-      {SigningFile("root.der"), -1, "", 0},
-      {SigningFile("missing.exe"), -1, "", 0},
+      {UnsignedBuild("demo_app_old.exe"), 1, kVersion1, "Corvane", thisBuild},
+      {UnsignedBuild("demo_app_new.exe"), 1, kVersion2, "Corvane", thisBuild},
+      {UnsignedBuild("demo_app_other.exe"), 1, kVersion2, "Tavlor Helper", thisBuild},
+      {UnsignedBuild("demo_app_noproduct.exe"), 1, kVersion2, "", thisBuild},
+      {UnsignedBuild("demo_app_noversion.exe"), 0, std::nullopt, "", thisBuild},
+      {SigningFile("new-signed.exe"), 1, kVersion2, "Corvane", thisBuild},
+      {SigningFile("new-noversion.exe"), 0, std::nullopt, "", thisBuild},
+      {SigningFile("new-noproduct.exe"), 1, kVersion2, "", thisBuild},
+      {dir / "highest.exe", 1, ~uint64_t{0}, "Corvane", thisBuild},
+      {dir / "malformed.exe", -1, std::nullopt, "", thisBuild},
+      {UnsignedBuild("code_signature_tests.exe"), 0, std::nullopt, "", thisBuild},
+      {SigningFile("root.der"), 0, std::nullopt, "", 0},
+      {SigningFile("missing.exe"), 0, std::nullopt, "", 0},
   };
   for (const auto& c : cases) {
     auto check = [&](const rt::ArgRecord& file, const char* way) {
-      EXPECT_EQ(rt::Call(rt::FileVersion, file).AsInt64(), c.version) << c.file << way;
+      EXPECT_EQ(rt::CallInt(rt::VersionResourceOf, file), c.resource) << c.file << way;
+      EXPECT_EQ(PackedVersion(file), c.version) << c.file << way;
       EXPECT_STREQ(rt::CallText(rt::ProductName, file).c_str(), c.product) << c.file << way;
       EXPECT_EQ(rt::CallInt(rt::ExecutableMachine, file), c.machine) << c.file << way;
       EXPECT_EQ(rt::CallBool(rt::IsCompleteExecutable, file), c.machine != 0) << c.file << way;
+      // Another product, or none, is not the installed Corvane; a file naming none binds nothing.
       EXPECT_EQ(rt::CallBool(rt::OtherProduct, rt::TextArg(UnsignedBuild("demo_app_old.exe").c_str()), file),
-                std::string(c.product) == "Tavlor Helper")
+                std::string(c.product) != "Corvane")
+          << c.file << way;
+      EXPECT_EQ(rt::CallBool(rt::OtherProduct, file, rt::TextArg(SigningFile("new-otherproduct.exe").c_str())),
+                std::string(c.product) == "Corvane")
           << c.file << way;
     };
     check(rt::TextArg(c.file.c_str()), " (path)");
     // While it is held, the file is read through the holder's handle only.
     const rt::HeldFile held(rt::CallInt(rt::HoldFile, rt::TextArg(c.file.c_str())));
     check(rt::Int(held.get()), " (held)");
+  }
+}
+
+using OlderOrOtherProgram = CodeSigner;
+
+// Where the installation carries version data, the download has to carry it too; where it
+// carries none, any version and product go. Each refusal is traced for a maintainer.
+TEST_F(OlderOrOtherProgram, KeepsTheInstalledVersionDataAndSaysWhy) {
+  constexpr char kOlder[] = "下载的文件版本较旧，更新失败！";
+  constexpr char kOther[] = "下载的文件不是本软件，更新失败！";
+  constexpr char kUnreadable[] = "本软件的版本信息无法读取，更新失败！";
+  driver::TempDirectory dir("version");
+  const std::string old = *driver::ReadWholeFile(UnsignedBuild("demo_app_old.exe"));
+  // The installed file is read by its path, so no case holds it as the download too.
+  const std::string malformed = dir / "malformed.exe", highest = dir / "highest.exe", highestCopy = dir / "highest2.exe";
+  ASSERT_TRUE(driver::WriteWholeFile(malformed, driver::WithVersionResourcePastItsEnd(old)));
+  ASSERT_TRUE(driver::WriteWholeFile(highest, driver::WithHighestFileVersion(old)));
+  ASSERT_TRUE(driver::CopyFileTo(highest, highestCopy));
+  const std::string line = "CorvaneUpdater: check: ";
+  const struct {
+    std::string installed, download;
+    const char* message;  // "" when the download goes
+    std::string trace;
+  } cases[] = {
+      {SigningFile("old-signed.exe"), SigningFile("new-signed.exe"), "", ""},
+      {SigningFile("old-signed.exe"), UnsignedBuild("demo_app_old.exe"), "", ""},  // the same version again
+      {SigningFile("new-signed.exe"), SigningFile("old-signed.exe"), kOlder,
+       line + "the download is an older version installed=\"2.0.0.0\" download=\"1.0.0.0\""},
+      {SigningFile("old-signed.exe"), SigningFile("new-noversion.exe"), kOlder,
+       line + "the download carries no version installed=\"1.0.0.0\" resource=0"},
+      {SigningFile("old-signed.exe"), malformed, kOlder,
+       line + "the download carries no version installed=\"1.0.0.0\" resource=-1"},
+      {SigningFile("old-signed.exe"), SigningFile("new-noproduct.exe"), kOther,
+       line + "the download names no product installed=\"Corvane\""},
+      {SigningFile("old-signed.exe"), SigningFile("new-otherproduct.exe"), kOther,
+       line + "the download is another product installed=\"Corvane\" download=\"Tavlor Helper\""},
+      {highest, highestCopy, "", ""},
+      {highest, SigningFile("new-signed.exe"), kOlder,
+       line + "the download is an older version installed=\"65535.65535.65535.65535\" download=\"2.0.0.0\""},
+      {malformed, SigningFile("new-signed.exe"), kUnreadable,
+       line + "the installed version resource cannot be read path=\"" + malformed + "\""},
+      {UnsignedBuild("demo_app_noversion_old.exe"), UnsignedBuild("demo_app_noversion.exe"), "", ""},
+      {UnsignedBuild("demo_app_noversion_old.exe"), UnsignedBuild("demo_app_noproduct.exe"), "", ""},
+      {UnsignedBuild("demo_app_noversion_old.exe"), malformed, "", ""},
+      {UnsignedBuild("demo_app_noproduct.exe"), UnsignedBuild("demo_app_other.exe"), "", ""},
+      {UnsignedBuild("demo_app_noproduct.exe"), UnsignedBuild("demo_app_noversion.exe"), kOlder,
+       line + "the download carries no version installed=\"2.0.0.0\" resource=0"},
+  };
+  driver::DebugOutputRecorder trace;
+  for (const auto& c : cases) {
+    const rt::HeldFile held(rt::CallInt(rt::HoldFile, rt::TextArg(c.download.c_str())));
+    const char* refusal = updater::OlderOrOtherProgram(rt::Int(held.get()), c.installed.c_str());
+    EXPECT_STREQ(refusal != nullptr ? refusal : "", c.message) << c.installed << " <- " << c.download;
+    EXPECT_EQ(trace.LinesWith("CorvaneUpdater:"),
+              c.trace.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.trace})
+        << c.installed << " <- " << c.download;
+    trace.Clear();
   }
 }
 

@@ -123,8 +123,9 @@ TEST(VersionResource, WhatDoesNotFitItsLengthsIsMalformed) {
       {"less than a header", Bytes{0x06, 0x00, 0x00}},
       {"the root's length past the end", With(good, 0, static_cast<uint16_t>(good.size() + 4))},
       {"a root shorter than its header", With(good, 0, 4)},
+      // Fewer than a header's bytes past the end would be padding within the child.
       {"a child's length past its parent, within the bytes",
-       Resized(With(good, stringInfo, static_cast<uint16_t>(good.size() - stringInfo + 8)), good.size() + 8)},
+       Resized(With(good, stringInfo, static_cast<uint16_t>(good.size() - stringInfo + 4)), good.size() + 4)},
       {"a child of length 0", Root(FixedInfo(1, 0), {With(StringInfo({}), 0, 0)})},
       {"the 16-bit layout", SixteenBit()},
       {"another key", Block(u"VS_VERSION_INFP", 0, 52, FixedInfo(1, 0))},

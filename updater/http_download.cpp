@@ -3,9 +3,11 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "runtime/args.h"
@@ -20,6 +22,7 @@
 #include "runtime/trace.h"
 #include "updater/declared_functions.h"
 #include "updater/globals.h"
+#include "updater/http_answer.h"
 #include "updater/http_request.h"
 
 namespace updater {
@@ -31,16 +34,24 @@ constexpr char kRequestHeaders[] =
     "Accept: */*\r\nAccept-Language: zh-cn\r\nAccept-Encoding: gzip, deflate\r\n"
     "User-Agent: Mozilla/4.0(compatible; MSIE 6.0; Windows NT 5.0; MyIE2; .NET CLR 1.1.4322)";
 static_assert(sizeof kRequestHeaders - 1 == 156, "the header block is 156 bytes");
+// A resumed request asks for the stored bytes themselves: offsets count those, and a part of a
+// compressed stream could not be joined to the bytes already decoded.
+constexpr char kRangedRequestHeaders[] =
+    "Accept: */*\r\nAccept-Language: zh-cn\r\nAccept-Encoding: identity\r\n"
+    "User-Agent: Mozilla/4.0(compatible; MSIE 6.0; Windows NT 5.0; MyIE2; .NET CLR 1.1.4322)";
 
 // The functions are bound by name at run time; their constants come from the platform's header.
 constexpr uint32_t kContentLengthQuery = HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER;
 constexpr uint32_t kStatusQuery = HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER;
+constexpr uint32_t kRangeNotSatisfiable = 416;
+constexpr uint32_t kFirstServerError = 500;
 constexpr uint32_t kDirectOpen = INTERNET_OPEN_TYPE_PRECONFIG_WITH_NO_AUTOPROXY;
 constexpr uint32_t kProxyOpen = INTERNET_OPEN_TYPE_PRECONFIG;
 static_assert(kContentLengthQuery == 0x20000005 && kStatusQuery == 0x20000013);
 constexpr int32_t kChunkSize = 10240;
-// The most bytes a download may bring. Corvane.exe is a few MB, and no 32-bit program's image
-// comes near 2 GiB; a body without a length, or with a false one, must not fill the disk first.
+// The most bytes a download may bring, all its parts together. Corvane.exe is a few MB, and no
+// 32-bit program's image comes near 2 GiB; a body without a length, or with a false one, must
+// not fill the disk first.
 constexpr int64_t kLongestDownload = int64_t{512} * 1024 * 1024;
 
 constexpr char kNoConnection[] = "Internet连接错误!";
@@ -82,15 +93,19 @@ int32_t Fail(const char* message, const char* what, std::initializer_list<rt::Tr
 constexpr uint32_t kSocketTimedOut = 10060;
 bool TimedOut(uint32_t error) { return error == ERROR_INTERNET_TIMEOUT || error == kSocketTimedOut; }
 
-// Whether a break can be continued: the file holds bytes, the server named their version, and
-// the user is not leaving.
-bool Continuable(const DownloadContinuation& next, int64_t bytesHeld) {
-  return bytesHeld > 0 && !next.validator.empty() && !g_stopRequested.load();
+// Marks a break, unless the user is leaving: another try follows, and it continues the file
+// where it holds bytes of a version the server named, of a known whole size, that came
+// uncompressed (a decoding WinINet hides the content coding, and with it the length).
+void MarkBreak(DownloadContinuation& next, int64_t bytesHeld) {
+  next.brokeOff = !g_stopRequested.load();
+  next.continuable =
+      next.brokeOff && bytesHeld > 0 && !next.validator.empty() && next.wholeSize > 0 && !next.encoded;
 }
 
-// A break is told, unless another try will continue it: then it is only traced.
-int32_t Break(const DownloadContinuation& next, const char* message, const char* what,
+// A break is told, unless another try will put it right: then it is only traced.
+int32_t Break(DownloadContinuation& next, int64_t bytesHeld, const char* message, const char* what,
               std::initializer_list<rt::TraceValue> why) {
+  MarkBreak(next, bytesHeld);
   if (!(next.brokeOff && next.anotherTryFollows)) return Fail(message, what, why);
   rt::Trace(what, why);
   return -1;
@@ -131,13 +146,24 @@ bool IsContentEncoded(uintptr_t request) {
   return coding[0] != '\0' && !rt::EqualIgnoringCase(coding, "identity") && std::strchr(coding, '/') == nullptr;
 }
 
-// Whether a partial answer starts at offset ("Content-Range: bytes <offset>-...").
-bool RangeStartsAt(uintptr_t request, int32_t offset) {
-  char range[256];
-  QueryText(request, HTTP_QUERY_CUSTOM, "Content-Range", range);
-  const char* digits = std::strncmp(range, "bytes ", 6) == 0 ? range + 6 : nullptr;
-  return digits != nullptr && std::strtoll(digits, nullptr, 10) == offset;
+// The answer's Content-Length as a 64-bit number, none when it gives none (or no number).
+std::optional<int64_t> ContentLength(uintptr_t request) {
+  char length[256];
+  QueryText(request, HTTP_QUERY_CONTENT_LENGTH, "", length);
+  return length[0] != '\0' ? ParseLength(length) : std::nullopt;
 }
+
+// The header lines of a partial answer that tell which bytes it carries.
+struct PartLines {
+  char range[256], etag[256];
+  PartialAnswer answer;
+
+  PartLines(uintptr_t request, bool encoded) {
+    QueryText(request, HTTP_QUERY_CUSTOM, "Content-Range", range);
+    QueryText(request, HTTP_QUERY_ETAG, "", etag);
+    answer = {range, ContentLength(request), etag, encoded};
+  }
+};
 
 bool LocalFileShorterThan(const char* path, int32_t length) {
   const int32_t size = rt::CallInt(rt::FileSize, rt::TextArg(path));
@@ -149,29 +175,20 @@ bool LocalFileShorterThan(const char* path, int32_t length) {
 rt::OwnedText RequestHeaders(bool ranged, int32_t offset, const std::string& validator) {
   if (!ranged) return rt::OwnedText(rt::ConcatTexts(1, kRequestHeaders));
   rt::OwnedText start = rt::CallText(rt::ToText, rt::Int(offset));
-  if (validator.empty()) return rt::OwnedText(rt::ConcatTexts(4, kRequestHeaders, "\r\nRange:bytes=", start.get(), "-"));
-  return rt::OwnedText(
-      rt::ConcatTexts(5, kRequestHeaders, "\r\nRange:bytes=", start.get(), "-\r\nIf-Range: ", validator.c_str()));
+  if (validator.empty()) {
+    return rt::OwnedText(rt::ConcatTexts(4, kRangedRequestHeaders, "\r\nRange:bytes=", start.get(), "-"));
+  }
+  return rt::OwnedText(rt::ConcatTexts(5, kRangedRequestHeaders, "\r\nRange:bytes=", start.get(),
+                                       "-\r\nIf-Range: ", validator.c_str()));
 }
 
-// How the answer names the file's version: its ETag, else its Last-Modified; "" for neither. A
-// weak ETag ("W/...") cannot make a range answer (RFC 9110, If-Range), so it does not count.
+// How the answer names the file's version, for If-Range (RFC 9110): "" for no resume.
 std::string Validator(uintptr_t request) {
-  char value[256];
-  QueryText(request, HTTP_QUERY_ETAG, "", value);
-  if (value[0] != '\0' && std::strncmp(value, "W/", 2) != 0) return value;
-  QueryText(request, HTTP_QUERY_LAST_MODIFIED, "", value);
-  return value;
-}
-
-// The whole file's size that a partial answer gives ("Content-Range: bytes 5000-9999/10000");
-// without one there, the part's length after its start.
-int64_t WholeSizeOfRange(uintptr_t request, int32_t start, uint32_t partLength) {
-  char range[256];
-  QueryText(request, HTTP_QUERY_CUSTOM, "Content-Range", range);
-  const char* slash = std::strchr(range, '/');
-  if (slash != nullptr && slash[1] >= '0' && slash[1] <= '9') return std::strtoll(slash + 1, nullptr, 10);
-  return partLength > 0 ? int64_t{start} + partLength : 0;
+  char etag[256], modified[256], date[256];
+  QueryText(request, HTTP_QUERY_ETAG, "", etag);
+  QueryText(request, HTTP_QUERY_LAST_MODIFIED, "", modified);
+  QueryText(request, HTTP_QUERY_DATE, "", date);
+  return ChooseValidator(etag, modified, date);
 }
 
 // Opens the local file for the answer: appended to its first `start` bytes, or from empty.
@@ -213,7 +230,7 @@ int32_t HttpDownload(const char* url, const char* localPath, ProgressCallback pr
   if (g_stopRequested.load()) return -1;
   DownloadContinuation alone;  // a call that nobody continues
   DownloadContinuation& next = continuation != nullptr ? *continuation : alone;
-  next.brokeOff = false;
+  next.brokeOff = next.continuable = false;
   // Continuing needs the first resumeOffset bytes; without them the file is fetched whole.
   if (resume && LocalFileShorterThan(localPath, resumeOffset)) resume = false;
 
@@ -224,10 +241,12 @@ int32_t HttpDownload(const char* url, const char* localPath, ProgressCallback pr
   Session session(CallDeclaredHandle(Declared::InternetOpenA,
                                      {rt::Word(agent.get()), InternetAccessFor(connection), 0, 0, 0}));
   if (session.get() == 0) return Fail(kNoConnection, "download: no internet session", {{"error", rt::LastSystemError()}});
-  // Stored bytes must be the body itself, not its compressed form.
+  // Stored bytes must be the body itself, not its compressed form. A resumed request asks for
+  // them uncompressed and is not decoded, so that a compressed answer to it shows as one (a
+  // decoding WinINet hides the content coding).
   uint32_t on = 1;
-  const bool decoding = CallDeclared(Declared::InternetSetOptionA,
-                                     {session.get(), INTERNET_OPTION_HTTP_DECODING, rt::Word(&on), sizeof on}) != 0;
+  const bool decoding = !resume && CallDeclared(Declared::InternetSetOptionA, {session.get(), INTERNET_OPTION_HTTP_DECODING,
+                                                                               rt::Word(&on), sizeof on}) != 0;
   rt::OwnedText headers = RequestHeaders(resume, resumeOffset, next.validator);
   rt::OwnedBytes buffer = rt::CallBytes(rt::BlankBytes, rt::Int(kChunkSize));
   // A server that goes quiet (no answer, or a body that stops) makes the read fail after the
@@ -236,19 +255,54 @@ int32_t HttpDownload(const char* url, const char* localPath, ProgressCallback pr
   if (request.get() == 0) {
     // Where the file holds a part to continue, an outage is one more break.
     const uint32_t error = rt::LastSystemError();
-    next.brokeOff = resume && Continuable(next, resumeOffset);
-    return Break(next, kCannotOpenUrl, "download: cannot open the address", {{"error", error}, {"url", url}});
+    if (!resume) return Fail(kCannotOpenUrl, "download: cannot open the address", {{"error", error}, {"url", url}});
+    return Break(next, resumeOffset, kCannotOpenUrl, "download: cannot open the address", {{"error", error}, {"url", url}});
   }
 
-  // Only the body of a successful answer is stored: 200, or 206 for the asked-for range.
+  // Only the body of a successful answer is stored: 200, or 206 with the rest of the file.
   uint32_t status = 0;
   QueryNumber(request.get(), kStatusQuery, status);
+  const bool encoded = IsContentEncoded(request.get());
   const bool partial = resume && status == 206;
-  if (!(status == 200 || partial) || (partial && !RangeStartsAt(request.get(), resumeOffset))) {
+  if (resume && (status >= kFirstServerError || status == kRangeNotSatisfiable)) {
+    // The outage that broke the body, or a part that already reaches the end: the next try
+    // continues the part, or (after a 416) fetches the file whole.
+    return Break(next, status == kRangeNotSatisfiable ? 0 : resumeOffset, kCannotOpenUrl, "download: answer refused",
+                 {{"status", status}, {"resume", resume}});
+  }
+  if (!(status == 200 || partial)) {
+    if (resume) rt::Call(rt::RemoveFile, rt::TextArg(localPath));  // the part is no longer the server's file
     return Fail(kCannotOpenUrl, "download: answer refused", {{"status", status}, {"resume", resume}});
   }
-  const bool encoded = IsContentEncoded(request.get());
+  if (partial) {
+    const PartLines part(request.get(), encoded);
+    if (!IsRestOfTheFile(part.answer, resumeOffset, next.wholeSize, next.validator)) {
+      // Another file, or not all of the rest of it: appended, it would make a file that is
+      // neither. The part goes, and the next try fetches the file whole.
+      rt::Call(rt::RemoveFile, rt::TextArg(localPath));
+      return Break(next, 0, kCannotOpenUrl, "download: the part is not the rest of the file",
+                   {{"range", part.range}, {"etag", part.etag}, {"held", resumeOffset}, {"whole", next.wholeSize}});
+    }
+    next.wholeSize = ParseContentRange(part.range)->whole;
+  }
+  if (encoded && resume) {
+    // A whole file sent compressed although the request asked for none: the next try, which
+    // decodes, fetches it whole.
+    return Break(next, 0, kCannotOpenUrl, "download: a compressed answer to a resumed request", {{"status", status}});
+  }
   if (encoded && !decoding) return Fail(kCannotOpenUrl, "download: compressed answer and no decoding");
+  const std::optional<int64_t> length = ContentLength(request.get());
+  if (!partial) {
+    next.validator = Validator(request.get());
+    next.encoded = encoded;
+    // A compressed body's length counts its compressed bytes.
+    next.wholeSize = length && !encoded ? *length : 0;
+  }
+  if (next.wholeSize > kLongestDownload || length.value_or(0) > kLongestDownload) {
+    rt::Call(rt::RemoveFile, rt::TextArg(localPath));
+    return Fail(kTooLong, "download: the answer passes the limit",
+                {{"announced", std::max(next.wholeSize, length.value_or(0))}, {"limit", kLongestDownload}});
+  }
 
   const int32_t start = partial ? resumeOffset : 0;  // a 200 answer restarts from byte 0
   DownloadFileNo.store(OpenLocalFile(localPath, start));
@@ -257,18 +311,19 @@ int32_t HttpDownload(const char* url, const char* localPath, ProgressCallback pr
                 {{"error", rt::LastSystemError()}, {"path", localPath}});
   }
 
-  uint32_t total = 0;
-  if (!QueryNumber(request.get(), kContentLengthQuery, total)) total = 0;
-  if (!partial) next.validator = Validator(request.get());
-  next.wholeSize = partial ? WholeSizeOfRange(request.get(), start, total) : total;
-  const auto shownTotal = static_cast<uint32_t>(next.wholeSize);
+  // The size shown: the whole file's, or what a compressed answer announces.
+  const auto shownTotal = static_cast<uint32_t>(partial ? next.wholeSize : length.value_or(0));
   int64_t downloaded = start;
   const int32_t startTicks = Uptime();
   // A break keeps what arrived, so that a resume can continue it.
   auto broken = [&](const char* what, std::initializer_list<rt::TraceValue> why) {
     rt::Call(rt::CloseFile, rt::Int(DownloadFileNo.load()));
-    next.brokeOff = Continuable(next, downloaded);
-    return Break(next, kReadFailed, what, why);
+    return Break(next, downloaded, kReadFailed, what, why);
+  };
+  auto refused = [&](const char* message, const char* what, std::initializer_list<rt::TraceValue> why) {
+    rt::Call(rt::CloseFile, rt::Int(DownloadFileNo.load()));
+    rt::Call(rt::RemoveFile, rt::TextArg(localPath));
+    return Fail(message, what, why);
   };
   for (;;) {
     uint32_t bytesRead = 0;
@@ -281,11 +336,9 @@ int32_t HttpDownload(const char* url, const char* localPath, ProgressCallback pr
     }
     if (!read) return broken("download: read failed", {{"error", readError}, {"received", downloaded}});
     if (bytesRead == 0) break;
-    if (downloaded - start + bytesRead > kLongestDownload) {
-      rt::Call(rt::CloseFile, rt::Int(DownloadFileNo.load()));
-      rt::Call(rt::RemoveFile, rt::TextArg(localPath));
-      return Fail(kTooLong, "download: the answer passes the limit",
-                  {{"received", downloaded - start + bytesRead}, {"limit", kLongestDownload}});
+    if (downloaded + bytesRead > kLongestDownload) {
+      return refused(kTooLong, "download: the answer passes the limit",
+                     {{"received", downloaded + bytesRead}, {"limit", kLongestDownload}});
     }
     if (!AppendChunk(buffer.get(), bytesRead)) {
       return CloseAndFail(kWriteFailed, "download: write failed", {{"error", rt::LastSystemError()}});
@@ -299,10 +352,13 @@ int32_t HttpDownload(const char* url, const char* localPath, ProgressCallback pr
                   static_cast<uint32_t>(downloaded), static_cast<uint32_t>(elapsedMs),
                   static_cast<uint32_t>(downloaded - start)});
   }
-  // A body that ends short of its announced length is not the file (unless it was decoded,
-  // when the length counts compressed bytes).
-  if (total > 0 && !encoded && downloaded - start < static_cast<int64_t>(total)) {
-    return broken("download: the answer ended short", {{"received", downloaded - start}, {"announced", total}});
+  // The file is whole when it has the whole size the answers gave.
+  if (next.wholeSize > 0 && downloaded < next.wholeSize) {
+    return broken("download: the answer ended short", {{"received", downloaded}, {"announced", next.wholeSize}});
+  }
+  if (next.wholeSize > 0 && downloaded > next.wholeSize) {
+    return refused(kReadFailed, "download: the answer is longer than the file",
+                   {{"received", downloaded}, {"announced", next.wholeSize}});
   }
   rt::Call(rt::CloseFile, rt::Int(DownloadFileNo.load()));
   return 0;

@@ -19,19 +19,28 @@ struct DownloadContinuation {
   // In: how long an answer may send nothing before that is a break.
   uint32_t stallLimitMs = kStallLimitMs;
   // In and out: how the server names the file's version, sent as If-Range when resuming: the
-  // first whole answer's ETag, else its Last-Modified; empty when it gave neither (no resume).
+  // first whole answer's strong ETag, else its Last-Modified where its Date is a second later;
+  // empty when it gave neither (no resume).
   std::string validator;
-  // Out: the whole file's size as the answers told it; 0 when they did not.
+  // In and out: the whole file's size as the first whole answer gave it (a part must end
+  // there); 0 when it did not.
   int64_t wholeSize = 0;
-  // Out: the body broke off (a failed read, a stall, an end short of its length, or no answer
-  // at all to a resumed request) while the file holds bytes that a resume can continue.
+  // Out: the first whole answer came compressed, so a part of it cannot be continued.
+  bool encoded = false;
+  // Out: the download broke off, and another try may put it right: a failed read, a stall, an
+  // end short of the whole size, a partial answer that is not the rest of the file, or, for a
+  // resumed request, no answer at all, a 5xx or a 416.
   bool brokeOff = false;
+  // Out: with brokeOff, the file holds a part that a resumed request can continue; otherwise
+  // the next try fetches the file whole.
+  bool continuable = false;
 };
 
 // Fetches url into localPath. resume false: the file is created or emptied. resume true: the
-// bytes from resumeOffset on are asked for (If-Range: the continuation's validator, when it has
-// one) and appended to the file's first resumeOffset bytes (a file shorter than that, or a whole
-// answer, is fetched again from the start). Returns 0 when the whole body is stored; -1 after a
+// bytes from resumeOffset on are asked for, uncompressed (If-Range: the continuation's
+// validator, when it has one), and appended to the file's first resumeOffset bytes when the
+// answer is exactly the rest of the file (a file shorter than that, or a whole answer, is
+// fetched again from the start; any other partial answer drops the part). Returns 0 when the whole body is stored; -1 after a
 // failure, whose message it has shown (unless the continuation says another try follows a
 // break), or after a stop request. The callback's total is the whole file's size.
 int32_t HttpDownload(const char* url, const char* localPath, ProgressCallback progressCallback,

@@ -24,20 +24,19 @@ constexpr int32_t kResumes = sizeof kResumeWaitsMs / sizeof kResumeWaitsMs[0];
 // time, so a later click continues where an earlier worker's download broke off.
 DownloadContinuation g_continuation;
 
-// The download, continued where it breaks off (from the bytes the file holds) up to three
-// times. A click after a download that broke off every time continues it too.
+// The download, tried again where it breaks off up to three times: continued from the bytes the
+// file holds where they can be, else fetched whole. A click after a download that broke off
+// every time goes on the same way.
 int32_t FetchWithResumes(const char* temporaryPath) {
-  bool resume = g_continuation.brokeOff;
   for (int32_t retry = 0;; ++retry) {
     g_continuation.anotherTryFollows = retry < kResumes;
-    const int32_t held = resume ? rt::CallInt(rt::FileSize, rt::TextArg(temporaryPath)) : 0;
-    if (held <= 0) resume = false;  // nothing left to continue: the file is fetched whole
-    const int32_t offset = resume ? held : 0;
+    const bool continues = g_continuation.brokeOff && g_continuation.continuable;
+    const int32_t held = continues ? rt::CallInt(rt::FileSize, rt::TextArg(temporaryPath)) : 0;
+    const bool resume = held > 0;  // else nothing is left to continue: the file is fetched whole
     const int32_t result =
-        HttpDownload(DownloadUrl.c_str(), temporaryPath, ReportProgress, offset, resume, &g_continuation);
+        HttpDownload(DownloadUrl.c_str(), temporaryPath, ReportProgress, resume ? held : 0, resume, &g_continuation);
     if (result == 0 || !g_continuation.brokeOff || retry == kResumes) return result;
     rt::Call(rt::Delay, rt::Int(kResumeWaitsMs[retry]));
-    resume = true;
   }
 }
 

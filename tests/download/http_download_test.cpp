@@ -291,21 +291,91 @@ TEST_F(HttpDownloadTest, ResumeSendsTheRangeLine) {
   EXPECT_EQ(server.Requests()[0].Header("Range"), "bytes=5000-");
 }
 
-TEST_F(HttpDownloadTest, APartialAnswerForAnotherRangeIsRefused) {
-  Response wrong = testsrv::Status(206, "Partial Content", PatternBody(50));
-  wrong.headers.push_back("Content-Range: bytes 0-49/5050");
-  FaultServer server(wrong);
-  driver::WriteWholeFile(target_, std::string(5000, 'k'));
-  const Outcome outcome = Download(server.Url("/f"), target_, 5000, true);
-  EXPECT_EQ(outcome.result, -1);
-  EXPECT_EQ(outcome.message, "不能打开该URL!");
-  EXPECT_EQ(Stored(), std::string(5000, 'k'));
+// A partial answer is appended only when it is exactly the rest of the file the part was cut
+// from; any other drops the part, and the next try fetches the file whole. Here the part holds
+// 5000 bytes of a 5050-byte file named "v1".
+TEST_F(HttpDownloadTest, OnlyTheRestOfTheSameFileIsAppended) {
+  const std::string held(5000, 'k');
+  const struct {
+    const char* what;
+    std::vector<std::string> lines;  // the 206's header lines
+    bool appended;
+    bool gzip = false;
+  } cases[] = {
+      {"the rest", {"Content-Range: bytes 5000-5049/5050", "ETag: \"v1\""}, true},
+      {"another start", {"Content-Range: bytes 0-49/5050"}, false},
+      {"capped before the end", {"Content-Range: bytes 5000-5039/5050"}, false},
+      {"another total, the same length", {"Content-Range: bytes 5000-5049/5051"}, false},
+      {"a malformed range", {"Content-Range: bytes 5000-/5050"}, false},
+      {"no range", {}, false},
+      {"another file's tail (a cache that ignores If-Range)", {"Content-Range: bytes 5000-5049/5050", "ETag: \"v2\""}, false},
+      {"compressed", {"Content-Range: bytes 5000-5049/5050"}, false, true},
+  };
+  for (const auto& c : cases) {
+    Response part = testsrv::Status(206, "Partial Content", PatternBody(50, 5000));
+    part.headers = c.lines;
+    part.gzip = c.gzip;
+    FaultServer server(part);
+    driver::WriteWholeFile(target_, held);
+    DownloadContinuation continuation;
+    continuation.anotherTryFollows = true;
+    continuation.validator = "\"v1\"";
+    continuation.wholeSize = 5050;
+    driver::DebugOutputRecorder trace;
+    const Outcome outcome = Download(server.Url("/f"), target_, 5000, true, &continuation);
+    EXPECT_EQ(outcome.result, c.appended ? 0 : -1) << c.what;
+    EXPECT_EQ(outcome.message, "") << c.what;
+    EXPECT_EQ(Stored(), c.appended ? held + PatternBody(50, 5000) : "<no file>") << c.what;
+    EXPECT_EQ(continuation.brokeOff, !c.appended) << c.what << ": another try follows";
+    EXPECT_FALSE(continuation.continuable) << c.what << ": it fetches the file whole";
+    if (!c.appended) {
+      const std::string range = c.lines.empty() ? "" : c.lines[0].substr(15);
+      const std::string etag = c.lines.size() > 1 ? c.lines[1].substr(6) : "";
+      EXPECT_EQ(trace.LinesWith("CorvaneUpdater:"),
+                std::vector<std::string>{"CorvaneUpdater: download: the part is not the rest of the file range=\"" +
+                                         range + "\" etag=\"" + etag + "\" held=5000 whole=5050"})
+          << c.what;
+    }
+  }
+  // The last try tells it.
+  Response capped = testsrv::Status(206, "Partial Content", PatternBody(40, 5000));
+  capped.headers = {"Content-Range: bytes 5000-5039/5050"};
+  FaultServer server(capped);
+  driver::WriteWholeFile(target_, held);
+  EXPECT_EQ(Download(server.Url("/f"), target_, 5000, true).message, "不能打开该URL!");
+  EXPECT_EQ(Stored(), "<no file>");
+}
 
-  Response right = testsrv::Status(206, "Partial Content", PatternBody(50, 5000));
-  right.headers.push_back("Content-Range: bytes 5000-5049/5050");
-  FaultServer good(right);
-  EXPECT_EQ(Download(good.Url("/f"), target_, 5000, true).result, 0);
-  EXPECT_EQ(Stored(), std::string(5000, 'k') + PatternBody(50, 5000));
+// An answer to a resumed request: an outage (a 5xx) is a break that keeps the part for the next
+// try, a 416 (the part reaches the end already) one whose next try fetches the file whole, and
+// any other refusal drops the part at once.
+TEST_F(HttpDownloadTest, AnOutageAtTheResumeIsABreakARefusalDropsThePart) {
+  const struct {
+    int status;
+    bool brokeOff, continuable;
+    const char* message;
+    bool kept;
+  } cases[] = {
+      {503, true, true, "", true},
+      {500, true, true, "", true},
+      {416, true, false, "", true},
+      {404, false, false, "不能打开该URL!", false},
+      {403, false, false, "不能打开该URL!", false},
+  };
+  for (const auto& c : cases) {
+    FaultServer server(testsrv::Status(c.status, "Whatever", "<html>error page</html>"));
+    driver::WriteWholeFile(target_, PatternBody(12000));
+    DownloadContinuation continuation;
+    continuation.anotherTryFollows = true;
+    continuation.validator = "\"v1\"";
+    continuation.wholeSize = 20000;
+    const Outcome outcome = Download(server.Url("/f"), target_, 12000, true, &continuation);
+    EXPECT_EQ(outcome.result, -1) << c.status;
+    EXPECT_EQ(outcome.message, c.message) << c.status;
+    EXPECT_EQ(continuation.brokeOff, c.brokeOff) << c.status;
+    EXPECT_EQ(continuation.continuable, c.continuable) << c.status;
+    EXPECT_EQ(Stored(), c.kept ? PatternBody(12000) : "<no file>") << c.status;
+  }
 }
 
 TEST_F(HttpDownloadTest, AWholeAnswerToARangedRequestRestartsFromZero) {
@@ -379,24 +449,32 @@ TEST_F(HttpDownloadTest, ABodyCutShortOfItsLengthIsAReadError) {
   }
 }
 
-// A body that breaks off is continued from the bytes the file holds, when the first answer
-// named the file's version: the resumed request carries it as If-Range, a 206 appends, and a
-// changed file (another version) comes whole with 200. The break itself is not told while
-// another try follows.
+// A body that breaks off is tried again. It is continued from the bytes the file holds when the
+// first answer named the file's version strongly (RFC 9110): a strong ETag, or without any ETag
+// a Last-Modified date at least a second before the answer's Date. The resumed request asks for
+// the bytes uncompressed and carries the version as If-Range; a 206 appends, and a changed file
+// (another version) comes whole with 200. Without such a name, or after a compressed answer,
+// the next try fetches the file whole. The break itself is not told while another try follows.
 TEST_F(HttpDownloadTest, ABreakIsContinuedWhereTheFileNamedItsVersion) {
   const std::string body = PatternBody(30000);
   const std::string changed = PatternBody(25000, 7);
+  constexpr char kModified[] = "Wed, 09 Dec 2026 06:00:00 GMT";
   const struct {
     const char* what;
-    std::string validator;   // how the server names the version
-    std::string resumedWith; // the If-Range it gets back; "" when a break cannot be resumed
-    bool changes;            // the file changes between the two requests
+    std::string validator;    // how the server names the version
+    std::string date;         // the answers' Date line, "" for none
+    std::string resumedWith;  // the If-Range it gets back; "" when the next try fetches whole
+    bool changes = false;     // the file changes between the two requests
+    bool gzip = false;        // the first answer comes compressed
   } cases[] = {
-      {"an ETag", "\"v1\"", "\"v1\"", false},
-      {"a Last-Modified date", "Wed, 09 Dec 2026 06:00:00 GMT", "Wed, 09 Dec 2026 06:00:00 GMT", false},
-      {"a weak ETag", "W/\"v1\"", "", false},
-      {"no name", "", "", false},
-      {"a changed file", "\"v1\"", "\"v1\"", true},
+      {"an ETag", "\"v1\"", "", "\"v1\""},
+      {"a Last-Modified date a second before the answer", kModified, "Wed, 09 Dec 2026 06:00:01 GMT", kModified},
+      {"a Last-Modified date of the answer's second", kModified, "Wed, 09 Dec 2026 06:00:00 GMT", ""},
+      {"a Last-Modified date and no Date", kModified, "", ""},
+      {"a weak ETag", "W/\"v1\"", "", ""},
+      {"no name", "", "", ""},
+      {"a changed file", "\"v1\"", "", "\"v1\"", true},
+      {"a compressed answer", "\"v1\"", "", "", false, true},
   };
   for (const auto& c : cases) {
     std::atomic<int> served{0};
@@ -404,8 +482,12 @@ TEST_F(HttpDownloadTest, ABreakIsContinuedWhereTheFileNamedItsVersion) {
       const bool first = served++ == 0;
       Response answer = testsrv::FileAnswer(request, first || !c.changes ? body : changed,
                                             first || !c.changes ? c.validator : "\"v2\"");
+      if (!c.date.empty()) answer.headers.push_back("Date: " + c.date);
       if (first) {
-        answer.ending = Ending::Close;
+        answer.gzip = c.gzip;
+        // A decoding WinINet takes a compressed body that ends early for a whole one; a reset
+        // connection is a break.
+        answer.ending = c.gzip ? Ending::Reset : Ending::Close;
         answer.endAfter = 12000;
       }
       return answer;
@@ -415,32 +497,75 @@ TEST_F(HttpDownloadTest, ABreakIsContinuedWhereTheFileNamedItsVersion) {
     const Outcome broken = Download(server.Url("/f"), target_, 0, false, &continuation);
     const bool resumable = !c.resumedWith.empty();
     EXPECT_EQ(broken.result, -1) << c.what;
-    EXPECT_EQ(broken.message, resumable ? "" : "读文件出错!") << c.what;
-    EXPECT_EQ(continuation.brokeOff, resumable) << c.what;
-    EXPECT_EQ(continuation.validator, c.resumedWith) << c.what;
-    EXPECT_EQ(continuation.wholeSize, 30000) << c.what;
-    if (!resumable) continue;
+    EXPECT_EQ(broken.message, "") << c.what;
+    EXPECT_TRUE(continuation.brokeOff) << c.what;
+    EXPECT_EQ(continuation.continuable, resumable) << c.what;
+    EXPECT_EQ(continuation.validator, c.gzip ? c.validator : c.resumedWith) << c.what;
+    EXPECT_EQ(continuation.wholeSize, c.gzip ? 0 : 30000) << c.what;
 
-    const auto held = static_cast<int32_t>(Stored().size());
-    ASSERT_GT(held, 0) << c.what;
-    const Outcome resumed = Download(server.Url("/f"), target_, held, true, &continuation);
-    EXPECT_EQ(resumed.result, 0) << c.what;
-    EXPECT_EQ(resumed.message, "") << c.what;
+    // The next try, as the worker makes it.
+    const auto held = resumable ? static_cast<int32_t>(Stored().size()) : 0;
+    ASSERT_TRUE(!resumable || held > 0) << c.what;
+    const Outcome next = Download(server.Url("/f"), target_, held, resumable, &continuation);
+    EXPECT_EQ(next.result, 0) << c.what;
+    EXPECT_EQ(next.message, "") << c.what;
     EXPECT_EQ(Stored(), c.changes ? changed : body) << c.what;
     ASSERT_EQ(server.Requests().size(), 2u) << c.what;
-    EXPECT_EQ(server.Requests()[1].Header("Range"), "bytes=" + std::to_string(held) + "-") << c.what;
-    EXPECT_EQ(server.Requests()[1].Header("If-Range"), c.resumedWith) << c.what;
+    const testsrv::Request second = server.Requests()[1];
+    EXPECT_EQ(second.Header("Range"), resumable ? "bytes=" + std::to_string(held) + "-" : "") << c.what;
+    EXPECT_EQ(second.Header("If-Range"), c.resumedWith) << c.what;
+    EXPECT_EQ(second.Header("Accept-Encoding"), resumable ? "identity" : "gzip, deflate") << c.what;
     // The statistics go on from the bytes held, with the whole file's size; a changed file
     // starts again from 0.
-    ASSERT_FALSE(resumed.progress.empty()) << c.what;
-    const Progress& first = resumed.progress.front();
-    const int32_t chunk = c.changes ? 10240 : std::min(10240, 30000 - held);
+    ASSERT_FALSE(next.progress.empty()) << c.what;
+    const Progress& first = next.progress.front();
+    const int32_t chunk = resumable && !c.changes ? std::min(10240, 30000 - held) : 10240;
     EXPECT_EQ(first.total, c.changes ? 25000 : 30000) << c.what;
     EXPECT_EQ(first.downloaded, (c.changes ? 0 : held) + chunk) << c.what;
     EXPECT_EQ(first.fetched, chunk) << c.what;
-    EXPECT_EQ(continuation.validator, c.changes ? "\"v2\"" : c.resumedWith) << c.what;
     EXPECT_FALSE(continuation.brokeOff) << c.what;
   }
+}
+
+// No download brings more than 512 MiB, all its parts together: a length or a range's total
+// past it is refused before a byte is written, and a part that would take the file past it is
+// stopped at the chunk that would.
+TEST_F(HttpDownloadTest, TheLimitHoldsForTheWholeDownload) {
+  for (const char* line : {"Content-Length: 536870913", "Content-Range: bytes 5000-536870912/536870913"}) {
+    const bool partial = std::string(line).rfind("Content-Range", 0) == 0;
+    Response announced = partial ? testsrv::Status(206, "Partial Content", PatternBody(100)) : testsrv::Ok(PatternBody(100));
+    announced.framing = Framing::CloseDelimited;
+    announced.headers = {line};
+    FaultServer server(announced);
+    driver::WriteWholeFile(target_, std::string(5000, 'k'));
+    driver::DebugOutputRecorder trace;
+    const Outcome outcome = Download(server.Url("/f"), target_, partial ? 5000 : 0, partial);
+    EXPECT_EQ(outcome.message, "下载的文件过大，更新失败！") << line;
+    EXPECT_TRUE(outcome.progress.empty()) << line;
+    EXPECT_FALSE(driver::FileExistsAt(target_)) << line;
+    EXPECT_EQ(trace.LinesWith("CorvaneUpdater:"),
+              std::vector<std::string>{
+                  "CorvaneUpdater: download: the answer passes the limit announced=536870913 limit=536870912"})
+        << line;
+  }
+  // A part held just short of the limit, and a rest that does not end where it says.
+  constexpr int32_t kHeld = 536870912 - 5000;
+  ASSERT_TRUE(driver::WriteZeroFile(target_, kHeld));
+  Response rest = testsrv::Status(206, "Partial Content", PatternBody(1 << 20));
+  rest.framing = Framing::CloseDelimited;
+  rest.endless = true;
+  rest.headers = {"Content-Range: bytes " + std::to_string(kHeld) + "-536870911/536870912"};
+  FaultServer server(rest);
+  DownloadContinuation continuation;
+  continuation.validator = "\"v1\"";
+  driver::DebugOutputRecorder trace;
+  const Outcome outcome = Download(server.Url("/f"), target_, kHeld, true, &continuation);
+  EXPECT_EQ(outcome.message, "下载的文件过大，更新失败！");
+  EXPECT_TRUE(outcome.progress.empty());
+  EXPECT_FALSE(driver::FileExistsAt(target_));
+  EXPECT_EQ(trace.LinesWith("CorvaneUpdater:"),
+            std::vector<std::string>{"CorvaneUpdater: download: the answer passes the limit received=" +
+                                     std::to_string(kHeld + 10240) + " limit=536870912"});
 }
 
 // A server that goes quiet in the middle is a break once the limit has passed: traced, not told

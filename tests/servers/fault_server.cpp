@@ -99,15 +99,47 @@ bool SameNameIgnoringCase(const std::string& a, const std::string& b) {
 
 }  // namespace
 
+std::string GzipStored(const std::string& body) {
+  uint32_t table[256];
+  for (uint32_t n = 0; n < 256; ++n) {
+    uint32_t c = n;
+    for (int k = 0; k < 8; ++k) c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+    table[n] = c;
+  }
+  uint32_t crc = 0xFFFFFFFFu;
+  for (unsigned char byte : body) crc = table[(crc ^ byte) & 0xFF] ^ (crc >> 8);
+  crc ^= 0xFFFFFFFFu;
+  auto little = [](std::string& out, uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) out += static_cast<char>(value >> (8 * i) & 0xFF);
+  };
+  std::string coded("\x1f\x8b\x08\x00\x00\x00\x00\x00\x00\xff", 10);
+  size_t at = 0;
+  do {
+    const size_t n = std::min<size_t>(65535, body.size() - at);
+    coded += static_cast<char>(at + n == body.size() ? 1 : 0);  // the last block says so
+    little(coded, static_cast<uint32_t>(n), 2);
+    little(coded, static_cast<uint32_t>(~n & 0xFFFF), 2);
+    coded.append(body, at, n);
+    at += n;
+  } while (at < body.size());
+  little(coded, crc, 4);
+  little(coded, static_cast<uint32_t>(body.size()), 4);
+  return coded;
+}
+
+std::string Response::Payload() const { return gzip ? GzipStored(body) : body; }
+
 std::string Response::Head() const {
   std::string head = statusLine + "\r\n";
   for (const std::string& line : headers) head += line + "\r\n";
-  if (framing == Framing::ContentLength) head += "Content-Length: " + std::to_string(body.size()) + "\r\n";
+  if (gzip) head += "Content-Encoding: gzip\r\n";
+  if (framing == Framing::ContentLength) head += "Content-Length: " + std::to_string(Payload().size()) + "\r\n";
   if (framing == Framing::Chunked) head += "Transfer-Encoding: chunked\r\n";
   return head + "\r\n";
 }
 
 std::string Response::EncodedBody() const {
+  const std::string body = Payload();
   if (framing != Framing::Chunked) return body;
   std::string encoded;
   const size_t step = std::max<size_t>(chunkSize, 1);
@@ -131,13 +163,14 @@ Response Status(int code, const std::string& reason, std::string body) {
   return response;
 }
 
-Response FileAnswer(const Request& request, const std::string& body, const std::string& validator, bool ranges) {
+Response FileAnswer(const Request& request, const std::string& body, const std::string& validator, bool ranges,
+                    bool honourIfRange) {
   std::vector<std::string> naming;
   const bool tag = !validator.empty() && (validator[0] == '"' || validator.rfind("W/", 0) == 0);
   if (!validator.empty()) naming.push_back((tag ? "ETag: " : "Last-Modified: ") + validator);
   const std::string range = request.Header("Range");
   const std::string ifRange = request.Header("If-Range");
-  const bool sameVersion = ifRange.empty() || ifRange == validator;
+  const bool sameVersion = ifRange.empty() || ifRange == validator || !honourIfRange;
   if (ranges && sameVersion && range.rfind("bytes=", 0) == 0 && range.back() == '-') {
     const size_t start = std::strtoull(range.c_str() + 6, nullptr, 10);
     if (start < body.size()) {

@@ -52,11 +52,16 @@ struct Response {
   uint32_t dripDelayMs = 0; // ... with this pause before each piece
   bool endless = false;     // Complete: the body goes out again and again, until the client
                             // stops taking it (use with CloseDelimited)
+  bool gzip = false;        // the body goes out gzip-coded, with "Content-Encoding: gzip"
+                            // (stored blocks: the coded body is a little longer than the body)
 
   // Status line, headers, the framing header and the blank line, as sent.
   std::string Head() const;
-  // The body as framed on the wire (chunk sizes and trailer included when chunked).
+  // The body as framed on the wire (coded when gzip, chunk sizes and trailer included when
+  // chunked).
   std::string EncodedBody() const;
+  // The body as coded for the wire (gzip, or as it is), before any framing.
+  std::string Payload() const;
 };
 
 // "HTTP/1.1 200 OK" with a Content-Length.
@@ -80,8 +85,13 @@ struct Request {
 // version: sent as an ETag line when it starts with a quote or "W/", else as a Last-Modified line, and
 // not at all when empty. A request with "Range: bytes=N-" (N within the file) gets 206 with
 // the rest and its Content-Range, when its If-Range names this version or it has none; any
-// other request, and every one when `ranges` is false, gets the whole file with 200.
-Response FileAnswer(const Request& request, const std::string& body, const std::string& validator, bool ranges = true);
+// other request, and every one when `ranges` is false, gets the whole file with 200. A cache
+// that does not `honourIfRange` serves the range of what it holds whatever the If-Range says.
+Response FileAnswer(const Request& request, const std::string& body, const std::string& validator, bool ranges = true,
+                    bool honourIfRange = true);
+
+// The body as a gzip stream of stored (uncompressed) blocks.
+std::string GzipStored(const std::string& body);
 
 class FaultServer {
  public:

@@ -264,7 +264,8 @@ int32_t HttpDownload(const char* url, const char* localPath, ProgressCallback pr
   QueryNumber(request.get(), kStatusQuery, status);
   const bool encoded = IsContentEncoded(request.get());
   const bool partial = resume && status == 206;
-  if (resume && (status >= kFirstServerError || status == kRangeNotSatisfiable)) {
+  // A connection closed before a status line came is no answer (WinINet opens it all the same).
+  if (resume && (status == 0 || status >= kFirstServerError || status == kRangeNotSatisfiable)) {
     // The outage that broke the body, or a part that already reaches the end: the next try
     // continues the part, or (after a 416) fetches the file whole.
     return Break(next, status == kRangeNotSatisfiable ? 0 : resumeOffset, kCannotOpenUrl, "download: answer refused",

@@ -333,7 +333,8 @@ std::optional<MessageBoxInfo> WaitForMessageBox(DWORD processId, DWORD timeoutMs
   if (!WaitUntil(timeoutMs, [&] {
         search.found = nullptr;
         EnumWindows(MatchMessageBox, reinterpret_cast<LPARAM>(&search));
-        return search.found != nullptr;
+        // A box may be visible a moment before its text is there.
+        return search.found != nullptr && !ReadText(GetDlgItem(search.found, 0xFFFF)).empty();
       }))
     return std::nullopt;
   MessageBoxInfo box;

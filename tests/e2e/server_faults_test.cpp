@@ -118,19 +118,26 @@ TEST(ServerFaults, EachEndsInItsOutcomeAndTheApplicationIsOldOrNew) {
 }
 
 // A server that serves ranges and names its file's version, scripted request by request: the
-// answers listed first, each cut after its share of the body (a share of 1 is whole) or
-// refused with 404, then the file whole or in the range asked for.
+// answers listed first, each cut after its share of the body (a share of 1 is whole), refused
+// with an error status or not given at all, then the file whole or in the range asked for.
 struct Script {
   struct Answer {
     double share = 1;          // of the body sent before the connection is closed ...
     bool stall = false;        // ... or before the server goes quiet, holding the connection
-    bool missing = false;      // 404 instead
+    bool reset = false;        // ... or before it is reset
+    int status = 0;            // an error page with this status instead
+    bool silent = false;       // the connection closed before any answer
     std::string body;          // "" for the new application
     std::string validator = "\"v1\"";
+    bool gzip = false;         // a whole answer sent compressed
+    bool honourIfRange = true; // false: a cache that serves the range of what it holds
+    std::string range;         // a Content-Range line of this value in place of the true one
   };
   std::vector<Answer> first;   // the first answers, in order
   bool ranges = true;          // the server answers ranges (else always the whole file)
   uint32_t dripDelayMs = 0;    // the later answers go out 10240 bytes per pause
+  std::string later;           // what the later answers serve ("" for the new application) ...
+  std::string laterValidator = "\"v1\"";  // ... and how they name it
 
   testsrv::FaultServer::Handler Handler() const {
     auto served = std::make_shared<std::atomic<size_t>>(0);
@@ -138,16 +145,25 @@ struct Script {
       const size_t index = (*served)++;
       if (index < script.first.size()) {
         const Answer& a = script.first[index];
-        if (a.missing) return testsrv::Status(404, "Not Found", "<html>not yet</html>");
+        if (a.status != 0) return testsrv::Status(a.status, "Whatever", "<html>not now</html>");
         const std::string& body = a.body.empty() ? NewApplication() : a.body;
-        Response answer = testsrv::FileAnswer(request, body, a.validator, script.ranges);
-        if (a.share < 1) {
-          answer.ending = a.stall ? Ending::Stall : Ending::Close;
-          answer.endAfter = static_cast<size_t>(static_cast<double>(answer.body.size()) * a.share);
+        Response answer = testsrv::FileAnswer(request, body, a.validator, script.ranges, a.honourIfRange);
+        if (!a.range.empty()) {
+          std::erase_if(answer.headers, [](const std::string& line) { return line.rfind("Content-Range:", 0) == 0; });
+          answer.headers.push_back("Content-Range: " + a.range);
+        }
+        answer.gzip = a.gzip;
+        if (a.silent) {
+          answer.ending = Ending::Close;
+          answer.headFirst = false;
+        } else if (a.share < 1) {
+          answer.ending = a.stall ? Ending::Stall : a.reset ? Ending::Reset : Ending::Close;
+          answer.endAfter = static_cast<size_t>(static_cast<double>(answer.EncodedBody().size()) * a.share);
         }
         return answer;
       }
-      Response answer = testsrv::FileAnswer(request, NewApplication(), "\"v1\"", script.ranges);
+      const std::string& body = script.later.empty() ? NewApplication() : script.later;
+      Response answer = testsrv::FileAnswer(request, body, script.laterValidator, script.ranges);
       if (script.dripDelayMs > 0) {
         answer.dripPiece = 10240;
         answer.dripDelayMs = script.dripDelayMs;
@@ -172,10 +188,31 @@ std::string KbText(size_t bytes) {
   return text;
 }
 
-// A connection that breaks off costs nothing when the server names its file's version: the
-// updater continues the file by itself (If-Range with that name) and installs it whole.
+// Another build of the same size: the new application with one byte of its padding changed.
+std::string AnotherBuild() {
+  std::string build = NewApplication();
+  build[build.size() / 2] = static_cast<char>(build[build.size() / 2] ^ 0x5A);
+  return build;
+}
+
+// A cache that ignores If-Range: after the first answer breaks off, the server holds another
+// build of the same size, and the cache serves its tail for the range asked for.
+Script StitchingCache() {
+  Script script{{{.share = 0.5}, {.body = AnotherBuild(), .validator = "\"v2\"", .honourIfRange = false}}};
+  script.later = AnotherBuild();
+  script.laterValidator = "\"v2\"";
+  return script;
+}
+
+// A connection that breaks off costs nothing: the updater tries again by itself, continuing the
+// file (If-Range with the version's name) where the server named it, else fetching it whole,
+// and installs it whole. A partial answer that is not exactly the rest of the file (another
+// file's tail, one cut short of the end, of another size, or not read) is never appended: the
+// part goes and the file comes whole.
 TEST(Resume, ABrokenDownloadIsContinuedAndInstalledWhole) {
   const std::string other = testsrv::PatternBody(NewApplication().size());
+  const std::string half = "bytes=" + std::to_string(Share(0.5)) + "-";
+  const std::string size = std::to_string(NewApplication().size());
   const struct {
     const char* name;
     Script script;
@@ -190,6 +227,18 @@ TEST(Resume, ABrokenDownloadIsContinuedAndInstalledWhole) {
       {"quiet for 30 s at 50 %", {{{.share = 0.5, .stall = true}}}, {}},
       {"cut twice", {{{.share = 0.3}, {.share = 0.5}}},
        {"bytes=" + std::to_string(HeldAfter({0.3})) + "-", "bytes=" + std::to_string(HeldAfter({0.3, 0.5})) + "-"}},
+      {"cut without a version name", {{{.share = 0.5, .validator = ""}}}, {""}},
+      {"cut, compressed (reset)", {{{.share = 0.5, .reset = true, .gzip = true}}}, {""}},
+      {"cut, then 503", {{{.share = 0.5}, {.status = 503}}}, {half, half}},
+      {"cut, then no answer", {{{.share = 0.5}, {.silent = true}}}, {half, half}},
+      {"cut, then another file's tail (a cache that ignores If-Range)", StitchingCache(), {half, ""}},
+      {"cut, then a part that ends short of the file",
+       {{{.share = 0.5}, {.range = "bytes " + std::to_string(Share(0.5)) + "-" + std::to_string(Share(0.75)) + "/" + size}}},
+       {half, ""}},
+      {"cut, then a part of another total",
+       {{{.share = 0.5}, {.range = "bytes " + std::to_string(Share(0.5)) + "-" + size + "/" + std::to_string(NewApplication().size() + 1)}}},
+       {half, ""}},
+      {"cut, then a malformed range", {{{.share = 0.5}, {.range = "bytes " + std::to_string(Share(0.5)) + "-"}}}, {half, ""}},
   };
   for (const auto& c : cases) {
     UpdateRun update({.script = c.script.Handler()});
@@ -197,7 +246,8 @@ TEST(Resume, ABrokenDownloadIsContinuedAndInstalledWhole) {
     ASSERT_NE(update.StartUpdater(), nullptr) << c.name;
     update.ClickButton();
     EXPECT_EQ(update.WaitForOutcome(kDeadlineMs + 30000), "") << c.name;
-    EXPECT_EQ(update.ApplicationState(), "new") << c.name;
+    const std::string& installed = c.script.later.empty() ? NewApplication() : c.script.later;
+    EXPECT_EQ(update.run().Read("Corvane.exe") == installed, true) << c.name << ": installed whole, byte for byte";
     const std::vector<testsrv::Request> requests = update.server().Requests();
     ASSERT_EQ(requests.size(), c.ranges.size() + 1 + (c.script.first[0].stall ? 1 : 0)) << c.name;
     EXPECT_EQ(requests[0].Header("Range"), "") << c.name;
@@ -214,8 +264,10 @@ TEST(Resume, ABrokenDownloadIsContinuedAndInstalledWhole) {
       EXPECT_EQ(requests[1].Header("If-Range"), "\"v1\"") << c.name;
     }
     for (size_t i = 0; i < c.ranges.size(); ++i) {
+      const bool whole = c.ranges[i].empty();
       EXPECT_EQ(requests[i + 1].Header("Range"), c.ranges[i]) << c.name << " request " << i + 1;
-      EXPECT_EQ(requests[i + 1].Header("If-Range"), c.script.first[0].validator) << c.name << " request " << i + 1;
+      EXPECT_EQ(requests[i + 1].Header("If-Range"), whole ? "" : c.script.first[0].validator) << c.name << " request " << i + 1;
+      EXPECT_EQ(requests[i + 1].Header("Accept-Encoding"), whole ? "gzip, deflate" : "identity") << c.name << " request " << i + 1;
     }
     // The statistics count the whole file, also after a resume.
     EXPECT_EQ(update.Text(ui::标签6), "文件大小:" + KbText(NewApplication().size()) + "KB") << c.name;
@@ -235,13 +287,19 @@ TEST(Resume, AfterAFailureTheButtonTriesAgain) {
     size_t requestsBeforeTheClick;
     std::string rangeOfTheClick;
   } cases[] = {
-      {"404, then the file is there", {{{.missing = true}}}, kCannotOpen, 1, ""},
+      {"404, then the file is there", {{{.status = 404}}}, kCannotOpen, 1, ""},
       {"cut four times in a row",
        {{{.share = 0.2}, {.share = 0.01}, {.share = 0.01}, {.share = 0.01}}},
        kReadFailed,
        4,
        "bytes=" + std::to_string(HeldAfter({0.2, 0.01, 0.01, 0.01})) + "-"},
-      {"cut without a version name", {{{.share = 0.5, .validator = ""}}}, kReadFailed, 1, ""},
+      {"cut four times without a version name",
+       {{{.share = 0.5, .validator = ""}, {.share = 0.5, .validator = ""}, {.share = 0.5, .validator = ""},
+         {.share = 0.5, .validator = ""}}},
+       kReadFailed,
+       4,
+       ""},
+      {"cut, then a refusal of the resume", {{{.share = 0.5}, {.status = 404}}}, kCannotOpen, 2, ""},
   };
   for (const auto& c : cases) {
     UpdateRun update({.script = c.script.Handler()});

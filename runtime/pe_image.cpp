@@ -2,12 +2,11 @@
 
 #include <cstring>
 
+#include "runtime/little_endian.h"
+
 namespace rt {
 
 namespace {
-
-uint32_t Read32(const unsigned char* p) { return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24; }
-uint16_t Read16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 
 constexpr size_t kDosHeaderSize = 64;
 constexpr size_t kFileHeaderSize = 20;

@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+#include "runtime/little_endian.h"
+
 namespace rt {
 
 uint64_t FileVersionNumber::Packed() const {
@@ -27,8 +29,6 @@ constexpr size_t kFixedInfoSize = 52;
 // Below the root: StringFileInfo or VarFileInfo, then a string table or a Var, then a string.
 constexpr int kDeepestLevel = 3;
 
-uint16_t Read16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-uint32_t Read32(const unsigned char* p) { return Read16(p) | static_cast<uint32_t>(Read16(p + 2)) << 16; }
 size_t Align4(size_t offset) { return (offset + 3) & ~size_t{3}; }
 
 // Keys are compared as the system compares them: ASCII letters without case.

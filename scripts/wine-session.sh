@@ -13,13 +13,29 @@ wine_session_xvfb=
 # True where 32-bit code runs only under qemu's emulator (scripts/setup registered it).
 wine_is_emulated() { [ -e /proc/sys/fs/binfmt_misc/corvane-i386 ]; }
 
+# True where Wine's 32-bit part is installed (scripts/setup goes on without it when the package
+# mirror cannot give it): only the 32-bit product needs it.
+wine32_installed() { [ -x "${CORVANE_WINE32_LOADER:-/usr/lib/wine/wine}" ]; }
+
 # The Windows build a script runs: the one named (--32: the 32-bit product, --64: the 64-bit
 # build), else the one that runs natively here (64-bit where 32-bit code is only emulated, the
 # 32-bit product elsewhere). Sets windows_preset, windows_arch (x86, x64) and windows_bin, and
 # says which.
 pick_windows_build() {
   local choice=${1:-}
-  if [ -z "$choice" ]; then choice=--32; wine_is_emulated && choice=--64; fi
+  if [ -z "$choice" ]; then
+    choice=--32
+    if wine_is_emulated; then
+      choice=--64
+    elif ! wine32_installed; then
+      echo "$(basename "$0"): Wine's 32-bit part is not installed: the 64-bit build" >&2
+      choice=--64
+    fi
+  fi
+  if [ "$choice" = --32 ] && ! wine32_installed; then
+    echo "$(basename "$0"): the 32-bit product needs Wine's 32-bit part (wine32:i386), which is not installed" >&2
+    return 1
+  fi
   case "$choice" in
     --32) windows_preset=windows windows_arch=x86 ;;
     --64) windows_preset=windows64 windows_arch=x64 ;;

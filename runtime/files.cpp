@@ -62,7 +62,9 @@ void ReplaceFileWith(ArgRecord* result, int32_t argc, const ArgRecord* args) {
     return;
   }
   if (source.tag == TypeTag::Int) {
-    SetBool(result, MoveThroughHandle(HeldHandle(source), target));
+    // The rename is written through like MoveFileEx's: flushed through the moved file's handle.
+    HANDLE file = HeldHandle(source);
+    SetBool(result, MoveThroughHandle(file, target) && FlushFileBuffers(file) != 0);
     return;
   }
   SetBool(result, MoveFileExA(TextOf(source), target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0);

@@ -17,7 +17,9 @@ void RenameFile(ArgRecord* result, int32_t argc, const ArgRecord* args);
 
 // (file, new path) -> Bool: moves the file over an existing one in a single step, so that at
 // every moment the new path names either the old or the complete new file. A held file is
-// moved through its handle. A read-only file at the new path is not replaced.
+// moved through its handle; either way the move is on the disk when it returns (a held file's
+// handle flushed, MOVEFILE_WRITE_THROUGH by name). A read-only file at the new path is not
+// replaced.
 void ReplaceFileWith(ArgRecord* result, int32_t argc, const ArgRecord* args);
 
 // (path or pattern) -> Bool: true when anything matches, directories and wildcards included.

@@ -11,7 +11,7 @@ namespace rt {
 
 // (path) -> Int: the file opened for reading; others may read it, but not write, rename or delete
 // it, and a file others are writing is not held: 0 then, and when there is none. The Int stands
-// for the file in the operations that take a file and in ReplaceFileWith.
+// for the file in the operations that take a file, in ReplaceFileWith and in FlushFile.
 void HoldFile(ArgRecord* result, int32_t argc, const ArgRecord* args);
 
 // (held file) -> nothing: closes it.

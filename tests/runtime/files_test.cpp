@@ -5,6 +5,7 @@
 #include <string>
 
 #include "runtime/bytes_ops.h"
+#include "runtime/durable_files.h"
 #include "runtime/files.h"
 #include "runtime/held_file.h"
 #include "runtime/open_files.h"
@@ -104,6 +105,29 @@ TEST_F(FileTest, AHeldFileIsChangedByNobodyAndMovedAsItWasHeld) {
   EXPECT_EQ(Contents("Corvane.exe"), "checked");
   EXPECT_FALSE(CallBool(FileExists, Txt(Path("更新文件.tmp"))));
   EXPECT_FALSE(CallBool(FileExists, Txt(Path("elsewhere"))));
+}
+
+// A copy of more than one chunk is whole, a copy over a read-only file or from a missing one is
+// none, and a held file (read-only to everyone else) can still be flushed by its holder.
+TEST_F(FileTest, DurableCopiesAndTextsAreWholeOrNone) {
+  std::string big(200000, 'a');
+  big.back() = 'z';
+  driver::WriteWholeFile(Path("big"), big);
+  driver::WriteWholeFile(Path("copy"), "earlier, and longer than nothing");
+  EXPECT_TRUE(CallBool(CopyFileDurably, Txt(Path("big")), Txt(Path("copy"))));
+  EXPECT_EQ(Contents("copy"), big);
+  EXPECT_FALSE(CallBool(CopyFileDurably, Txt(Path("missing")), Txt(Path("copy"))));
+  EXPECT_EQ(Contents("copy"), big);
+  ASSERT_TRUE(SetFileAttributesA(Path("copy").c_str(), FILE_ATTRIBUTE_READONLY));
+  EXPECT_FALSE(CallBool(CopyFileDurably, Txt(Path("big")), Txt(Path("copy"))));
+  EXPECT_FALSE(CallBool(WriteTextFileDurably, Txt(Path("copy")), Txt("text")));
+  SetFileAttributesA(Path("copy").c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_TRUE(CallBool(WriteTextFileDurably, Txt(Path("copy")), Txt("[a]\r\nb=c\r\n")));
+  EXPECT_EQ(Contents("copy"), "[a]\r\nb=c\r\n");
+
+  const HeldFile held(CallInt(HoldFile, Txt(Path("big"))));
+  EXPECT_TRUE(CallBool(FlushFile, Int(held.get())));
+  EXPECT_FALSE(CallBool(FlushFile, Int(0)));
 }
 
 TEST_F(FileTest, AFileThatIsBeingWrittenIsNotHeld) {

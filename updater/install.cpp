@@ -6,6 +6,7 @@
 #include "runtime/args.h"
 #include "runtime/clock.h"
 #include "runtime/code_signature.h"
+#include "runtime/durable_files.h"
 #include "runtime/executable_info.h"
 #include "runtime/file_hash.h"
 #include "runtime/files.h"
@@ -16,6 +17,7 @@
 #include "runtime/trace.h"
 #include "runtime/version_resource.h"
 #include "updater/globals.h"
+#include "updater/kept_copy.h"
 
 namespace updater {
 
@@ -30,6 +32,7 @@ constexpr char kOlderVersion[] = "下载的文件版本较旧，更新失败！"
 constexpr char kOtherProduct[] = "下载的文件不是本软件，更新失败！";
 constexpr char kUnreadableInstalledVersion[] = "本软件的版本信息无法读取，更新失败！";
 constexpr char kCannotReplace[] = "更新失败，请关闭主程序后重试！";
+constexpr char kNoCopy[] = "无法保留原来的版本，更新失败！";
 
 constexpr int32_t kStopAttempts = 20;
 constexpr int32_t kEndWaitMs = 3000;
@@ -194,12 +197,26 @@ bool ReplaceExecutable(const rt::HeldFile& download, const char* executablePath)
   return false;
 }
 
-}  // namespace
-
-bool PutInPlace(const rt::HeldFile& download, const char* executablePath) {
-  return StopRunningApplication(executablePath) && ReplaceExecutable(download, executablePath);
+// The download's bytes reach the disk before they take the executable's name: after a power cut
+// the name never points at blocks that were not written.
+bool FlushedToDisk(const rt::HeldFile& download) {
+  if (rt::CallBool(rt::FlushFile, rt::Int(download.get()))) return true;
+  rt::Trace("install: the download cannot be flushed", {{"error", rt::LastSystemError()}});
+  return false;
 }
 
-void TellNotInstalled() { Tell(kCannotReplace); }
+}  // namespace
+
+InstallResult PutInPlace(const rt::HeldFile& download, const char* executablePath) {
+  // No install without a way back: the copy comes first, while the application still runs.
+  if (!KeepCopyOf(executablePath)) return InstallResult::NoCopy;
+  if (FlushedToDisk(download) && StopRunningApplication(executablePath) && ReplaceExecutable(download, executablePath)) {
+    return InstallResult::Installed;
+  }
+  RemoveKeptCopy(executablePath);  // the executable is still the old one
+  return InstallResult::NotReplaced;
+}
+
+void TellNotInstalled(InstallResult result) { Tell(result == InstallResult::NoCopy ? kNoCopy : kCannotReplace); }
 
 }  // namespace updater

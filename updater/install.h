@@ -24,14 +24,19 @@ bool SignedByInstalledPublisher(const rt::ArgRecord& download, const char* execu
 // an installed version resource that cannot be read refuses every download.
 const char* OlderOrOtherProgram(const rt::ArgRecord& download, const char* executablePath);
 
-// Stops every running instance of the executable (the same program run from other folders is
-// left alone) and moves the held download over it in one step, so that the executable is at
-// every moment either the old or the complete new file, and the new one is the file checked.
-// Shows nothing; returns whether the new executable is in place (false also when an instance
-// could not be stopped).
-bool PutInPlace(const rt::HeldFile& download, const char* executablePath);
+// What the install did.
+enum class InstallResult { Installed, NoCopy, NotReplaced };
 
-// Tells the user that the new executable could not be put in place.
-void TellNotInstalled();
+// Keeps a copy of the executable (kept_copy.h), flushes the held download to the disk, stops
+// every running instance of the executable (the same program run from other folders is left
+// alone) and moves the download over it in one step, written through, so that the executable is
+// at every moment, power cuts included, either the old or the complete new file, and the new one
+// is the file checked. Shows nothing. NoCopy: the copy could not be made, and nothing was
+// stopped; NotReplaced: the download could not be flushed, an instance could not be stopped or
+// the move failed, and the copy is gone again.
+InstallResult PutInPlace(const rt::HeldFile& download, const char* executablePath);
+
+// Tells the user why the new executable is not in place.
+void TellNotInstalled(InstallResult result);
 
 }  // namespace updater

@@ -15,4 +15,8 @@ rt::OwnedText ExecutableIn(const char* directory, const char* baseName) {
   return rt::OwnedText(rt::ConcatTexts(4, directory, "\\", baseName, ".exe"));
 }
 
+rt::OwnedText KeptCopyOf(const char* executablePath) {
+  return rt::OwnedText(rt::ConcatTexts(2, executablePath, ".bak"));
+}
+
 }  // namespace updater

@@ -17,6 +17,10 @@ inline constexpr char kHandOffFile[] = "\\gx.ini";
 inline constexpr char kClientConfigFile[] = "\\zqd.ini";
 inline constexpr char kTemporaryFile[] = "\\更新文件.tmp";
 
+// The old executable kept beside it, "Corvane.exe.bak", from before the move of the new one until
+// the new one has started (kept_copy.h).
+rt::OwnedText KeptCopyOf(const char* executablePath);
+
 // The base name of the main application's executable, which the updater replaces and starts.
 inline constexpr char kApplicationName[] = "Corvane";
 

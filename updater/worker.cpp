@@ -59,9 +59,9 @@ void OfferAnotherDownload() {
   if (EndFailedDownload()) OfferToStartAgain();
 }
 
-// The user is asked to close the application, and the button then offers to try again.
-void OfferAnotherTry() {
-  TellNotInstalled();
+// The user is told why nothing was installed, and the button then offers to try again.
+void OfferAnotherTry(InstallResult result) {
+  TellNotInstalled(result);
   OfferToStartAgain();
 }
 
@@ -85,7 +85,8 @@ void UpdateWorker(bool downloadWaits) {
   if (!BeginInstall()) return;  // the user is leaving
 
   // From here to EndInstall the exit handlers wait instead of stopping this thread.
-  const bool installed = PutInPlace(download, executablePath.get());
+  const InstallResult result = PutInPlace(download, executablePath.get());
+  const bool installed = result == InstallResult::Installed;
   if (installed) {
     SetBarPosition(10000);
     SetCaption(ui::标签5, "下载完成！");
@@ -93,7 +94,7 @@ void UpdateWorker(bool downloadWaits) {
     SetButtonDisabled(false);
   }
   EndInstall(installed);
-  if (!installed) OfferAnotherTry();
+  if (!installed) OfferAnotherTry(result);
 }
 
 }  // namespace updater

@@ -1,9 +1,11 @@
-// The install in the worker's own calls, in this process: stopping the running application
-// and moving the held download over its executable.
+// The install in the worker's own calls, in this process: keeping the old executable, stopping
+// the running application, moving the held download over its executable, each written to the
+// disk before the next.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -13,10 +15,136 @@
 #include "tests/driver/driver.h"
 #include "tests/driver/test_files.h"
 #include "updater/install.h"
+#include "updater/kept_copy.h"
 
 namespace {
 
 std::string Build(const char* name) { return driver::ProgramDirectory() + "\\" + name; }
+
+// The file system calls of this process that reach the disk, in their order, with the file
+// names (those in `directory` only): the imports of this program pointed at recorders.
+class DiskCalls {
+ public:
+  explicit DiskCalls(const std::string& directory) {
+    directory_ = "\\" + directory.substr(directory.find_last_of('\\') + 1) + "\\";  // as any path spells it
+    calls_.clear();
+    Patch("CreateFileA", reinterpret_cast<void*>(CreateFile), &createFile_);
+    Patch("FlushFileBuffers", reinterpret_cast<void*>(Flush), &flush_);
+    Patch("SetFileInformationByHandle", reinterpret_cast<void*>(SetInformation), &setInformation_);
+    Patch("MoveFileExA", reinterpret_cast<void*>(MoveFileEx), &moveFileEx_);
+  }
+  ~DiskCalls() {
+    Patch("CreateFileA", createFile_, nullptr);
+    Patch("FlushFileBuffers", flush_, nullptr);
+    Patch("SetFileInformationByHandle", setInformation_, nullptr);
+    Patch("MoveFileExA", moveFileEx_, nullptr);
+  }
+  const std::vector<std::string>& calls() const { return calls_; }
+
+ private:
+  static std::string NameIn(const std::string& path) {
+    const size_t at = path.find(directory_);
+    return at == std::string::npos ? "" : path.substr(at + directory_.size());
+  }
+  static std::string NameOf(HANDLE file) {
+    char path[MAX_PATH * 2];
+    const DWORD length = GetFinalPathNameByHandleA(file, path, sizeof path, 0);
+    return length > 0 && length < sizeof path ? NameIn(path) : "";
+  }
+  static void Record(const std::string& name, const std::string& call) {
+    if (!name.empty()) calls_.push_back(call);
+  }
+  static HANDLE WINAPI CreateFile(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD how,
+                                  DWORD flags, HANDLE model) {
+    const std::string name = NameIn(path);
+    if (how == CREATE_ALWAYS) {
+      Record(name, "create " + name + ((flags & FILE_FLAG_WRITE_THROUGH) != 0 ? " written through" : ""));
+    }
+    return reinterpret_cast<decltype(&CreateFileA)>(createFile_)(path, access, share, security, how, flags, model);
+  }
+  static BOOL WINAPI Flush(HANDLE file) {
+    Record(NameOf(file), "flush " + NameOf(file));
+    return reinterpret_cast<decltype(&FlushFileBuffers)>(flush_)(file);
+  }
+  static BOOL WINAPI SetInformation(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, LPVOID information, DWORD size) {
+    if (kind == FileRenameInfo) Record(NameOf(file), "rename " + NameOf(file));
+    return reinterpret_cast<decltype(&SetFileInformationByHandle)>(setInformation_)(file, kind, information, size);
+  }
+  static BOOL WINAPI MoveFileEx(LPCSTR from, LPCSTR to, DWORD flags) {
+    Record(NameIn(from), "move " + NameIn(from) + " to " + NameIn(to) + " flags=" + std::to_string(flags));
+    return reinterpret_cast<decltype(&MoveFileExA)>(moveFileEx_)(from, to, flags);
+  }
+
+  // Points every import slot of `function` at `target`; the slot's earlier value goes to *was.
+  static void Patch(const char* function, void* target, void** was) {
+    auto* base = reinterpret_cast<unsigned char*>(GetModuleHandleA(nullptr));
+    const auto* headers = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const DWORD imports = headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+    for (auto* library = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports); library->Name != 0; ++library) {
+      auto* name = reinterpret_cast<IMAGE_THUNK_DATA*>(base + library->OriginalFirstThunk);
+      auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + library->FirstThunk);
+      for (; name->u1.AddressOfData != 0; ++name, ++slot) {
+        if (IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal)) continue;
+        const auto* byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData);
+        if (std::strcmp(reinterpret_cast<const char*>(byName->Name), function) != 0) continue;
+        DWORD protection = 0;
+        VirtualProtect(&slot->u1.Function, sizeof slot->u1.Function, PAGE_READWRITE, &protection);
+        if (was != nullptr) *was = reinterpret_cast<void*>(slot->u1.Function);
+        slot->u1.Function = reinterpret_cast<ULONG_PTR>(target);
+        VirtualProtect(&slot->u1.Function, sizeof slot->u1.Function, protection, &protection);
+      }
+    }
+  }
+
+  static inline std::string directory_;
+  static inline std::vector<std::string> calls_;
+  static inline void *createFile_, *flush_, *setInformation_, *moveFileEx_;
+};
+
+// After a power cut at any moment the directory holds a complete old or new executable: the copy
+// is written through and flushed before anything else, the download is flushed before it is
+// renamed over the executable, and the rename is flushed; the copy goes back by a move written
+// through.
+TEST(Install, EveryStepIsOnTheDiskBeforeTheNext) {
+  driver::TempDirectory dir("install");
+  const std::string executable = dir / "Corvane.exe";
+  ASSERT_TRUE(driver::CopyFileTo(Build("demo_app_old.exe"), executable));
+  ASSERT_TRUE(driver::CopyFileTo(Build("demo_app_new.exe"), dir / "download.tmp"));
+  rt::HeldFile held(rt::CallInt(rt::HoldFile, rt::TextArg((dir / "download.tmp").c_str())));
+  ASSERT_TRUE(held);
+  {
+    const DiskCalls disk(dir.path());
+    EXPECT_EQ(updater::PutInPlace(held, executable.c_str()), updater::InstallResult::Installed);
+    held.reset();  // as the worker lets go of it before the probation
+    EXPECT_TRUE(updater::PutCopyBack(executable.c_str()));
+    EXPECT_EQ(disk.calls(), (std::vector<std::string>{"create Corvane.exe.bak written through", "flush Corvane.exe.bak",
+                                                      "flush download.tmp", "rename download.tmp", "flush Corvane.exe",
+                                                      "move Corvane.exe.bak to Corvane.exe flags=9"}));
+  }
+  EXPECT_EQ(driver::ReadWholeFile(executable), driver::ReadWholeFile(Build("demo_app_old.exe")));
+  EXPECT_FALSE(driver::ReadWholeFile(dir / "Corvane.exe.bak").has_value());
+}
+
+// A copy that cannot be made (another program holds an earlier one) is a refusal: nothing is
+// stopped or moved, and the executable stays the old one.
+TEST(Install, NoCopyNoInstall) {
+  driver::TempDirectory dir("install");
+  const std::string executable = dir / "Corvane.exe";
+  ASSERT_TRUE(driver::CopyFileTo(Build("demo_app_old.exe"), executable));
+  ASSERT_TRUE(driver::CopyFileTo(Build("demo_app_new.exe"), dir / "download.tmp"));
+  ASSERT_TRUE(driver::WriteWholeFile(dir / "Corvane.exe.bak", "earlier"));
+  HANDLE earlier = CreateFileA((dir / "Corvane.exe.bak").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(earlier, INVALID_HANDLE_VALUE);
+  const rt::HeldFile held(rt::CallInt(rt::HoldFile, rt::TextArg((dir / "download.tmp").c_str())));
+  driver::DebugOutputRecorder trace;
+  EXPECT_EQ(updater::PutInPlace(held, executable.c_str()), updater::InstallResult::NoCopy);
+  CloseHandle(earlier);
+  EXPECT_EQ(trace.LinesWith("CorvaneUpdater:"),
+            (std::vector<std::string>{"CorvaneUpdater: install: cannot keep the old executable path=\"" + executable +
+                                      ".bak\" error=32"}));
+  EXPECT_EQ(driver::ReadWholeFile(executable), driver::ReadWholeFile(Build("demo_app_old.exe")));
+  EXPECT_EQ(driver::ReadWholeFile(dir / "Corvane.exe.bak"), "earlier");
+}
 
 // An application this user may not end (another user's, say) is not stopped, and the move is
 // not tried while it runs; once it has ended, the same held download goes in.
@@ -33,7 +161,7 @@ TEST(Install, AnApplicationThatMayNotBeEndedIsNotMovedOver) {
   ASSERT_TRUE(held);
 
   driver::DebugOutputRecorder trace;
-  EXPECT_FALSE(updater::PutInPlace(held, executable.c_str()));
+  EXPECT_EQ(updater::PutInPlace(held, executable.c_str()), updater::InstallResult::NotReplaced);
   EXPECT_EQ(trace.LinesWith("CorvaneUpdater:"),
             (std::vector<std::string>{
                 "CorvaneUpdater: stop: a process could not be ended pid=" + std::to_string(application.id()) +
@@ -41,10 +169,11 @@ TEST(Install, AnApplicationThatMayNotBeEndedIsNotMovedOver) {
                 "CorvaneUpdater: install: the application could not be stopped path=\"" + executable + "\""}));
   EXPECT_FALSE(application.WaitForExit(0).has_value());
   EXPECT_EQ(driver::ReadWholeFile(executable), driver::ReadWholeFile(Build("demo_app_old.exe")));
+  EXPECT_FALSE(driver::ReadWholeFile(dir / "Corvane.exe.bak").has_value()) << "the copy of an executable kept";
 
   application.Kill();
   ASSERT_TRUE(application.WaitForExit(10000).has_value());
-  EXPECT_TRUE(updater::PutInPlace(held, executable.c_str()));
+  EXPECT_EQ(updater::PutInPlace(held, executable.c_str()), updater::InstallResult::Installed);
   EXPECT_EQ(driver::ReadWholeFile(executable), driver::ReadWholeFile(Build("demo_app_new.exe")));
 }
 

@@ -1,0 +1,52 @@
+#include "updater/kept_copy.h"
+
+#include "runtime/args.h"
+#include "runtime/clock.h"
+#include "runtime/durable_files.h"
+#include "runtime/files.h"
+#include "runtime/trace.h"
+#include "updater/run_directory_files.h"
+
+namespace updater {
+
+namespace {
+
+constexpr int32_t kAttempts = 20;
+constexpr int32_t kPauseMs = 100;
+
+// Runs the step until it succeeds, kAttempts times at the most; traces the last failure.
+template <typename Step>
+bool Retried(const char* failure, const char* path, Step step) {
+  for (int32_t attempt = 1;; ++attempt) {
+    if (step()) return true;
+    const uint32_t error = rt::LastSystemError();
+    if (attempt == kAttempts) {
+      rt::Trace(failure, {{"path", path}, {"error", error}});
+      return false;
+    }
+    rt::Call(rt::Delay, rt::Int(kPauseMs));
+  }
+}
+
+}  // namespace
+
+bool KeepCopyOf(const char* executablePath) {
+  rt::OwnedText copy = KeptCopyOf(executablePath);
+  return Retried("install: cannot keep the old executable", copy.get(), [&] {
+    return rt::CallBool(rt::CopyFileDurably, rt::TextArg(executablePath), rt::TextArg(copy));
+  });
+}
+
+bool PutCopyBack(const char* executablePath) {
+  rt::OwnedText copy = KeptCopyOf(executablePath);
+  return Retried("probation: the old version cannot be put back", executablePath, [&] {
+    return rt::CallBool(rt::ReplaceFileWith, rt::TextArg(copy), rt::TextArg(executablePath));
+  });
+}
+
+void RemoveKeptCopy(const char* executablePath) {
+  rt::OwnedText copy = KeptCopyOf(executablePath);
+  rt::Call(rt::RemoveFile, rt::TextArg(copy));
+}
+
+}  // namespace updater

@@ -13,6 +13,7 @@
 #include "runtime/trace.h"
 #include "runtime/wide_text.h"
 #include "runtime/win_handle.h"
+#include "runtime/window_close_request.h"
 
 namespace rt {
 
@@ -20,6 +21,11 @@ namespace {
 
 // Room for any path that does not need the long-path prefix.
 constexpr DWORD kLongPath = 1024;
+
+// How long a copy asked to close may take to save its work and end by itself. Bounded: a window
+// may ignore the request, or answer it with a question nobody is there to answer, and the
+// install (which leaving the updater waits for) must not wait for another program for ever.
+constexpr DWORD kCloseWaitMs = 5000;
 
 constexpr WORD kShowStates[] = {SW_HIDE, SW_SHOWNORMAL, SW_SHOWMINIMIZED, SW_SHOWMAXIMIZED, SW_SHOWNOACTIVATE,
                                 SW_MINIMIZE};
@@ -102,24 +108,92 @@ FileNames FileNamesOf(const std::wstring& path) {
 
 // Requests the end of a process through the handle its executable was read with, so that the
 // process ended is the one that was checked, never another that took over its id.
-bool EndProcess(HANDLE process, DWORD processId) {
-  if (TerminateProcess(process, 0) || WaitForSingleObject(process, 0) == WAIT_OBJECT_0) return true;
-  Trace("stop: a process could not be ended", {{"pid", processId}, {"error", LastSystemError()}});
+bool EndProcess(const ScopedHandle& process) {
+  if (TerminateProcess(process.get(), 0) || WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0) return true;
+  const uint32_t error = LastSystemError();
+  Trace("stop: a process could not be ended", {{"pid", GetProcessId(process.get())}, {"error", error}});
   return false;
+}
+
+DWORD MsLeft(DWORD start, DWORD ms) {
+  const DWORD spent = GetTickCount() - start;
+  return spent < ms ? ms - spent : 0;
+}
+
+bool Running(const ScopedHandle& process) { return WaitForSingleObject(process.get(), 0) != WAIT_OBJECT_0; }
+
+// Waits until every process has ended or ms have passed, whichever comes first.
+void WaitForEnds(const std::vector<const ScopedHandle*>& processes, DWORD ms) {
+  const DWORD start = GetTickCount();
+  for (const ScopedHandle* process : processes) WaitForSingleObject(process->get(), MsLeft(start, ms));
 }
 
 // Waits until every process has ended, at most ms in all.
 bool AllEnded(const std::vector<ScopedHandle>& processes, int32_t ms) {
   const DWORD start = GetTickCount();
   for (const ScopedHandle& process : processes) {
-    const DWORD spent = GetTickCount() - start;
-    const DWORD left = spent < static_cast<DWORD>(ms) ? static_cast<DWORD>(ms) - spent : 0;
-    if (WaitForSingleObject(process.get(), left) != WAIT_OBJECT_0) {
+    if (WaitForSingleObject(process.get(), MsLeft(start, static_cast<DWORD>(ms))) != WAIT_OBJECT_0) {
       Trace("stop: a process did not end in time", {{"pid", GetProcessId(process.get())}, {"ms", ms}});
       return false;
     }
   }
   return true;
+}
+
+// The running processes of one executable, each with the handle that its path was read
+// through; refused when one of them may not be ended by us.
+struct RunningCopies {
+  std::vector<ScopedHandle> processes;
+  bool refused = false;
+};
+
+RunningCopies RunningCopiesOf(const std::wstring& target) {
+  const FileNames names = FileNamesOf(target);
+  RunningCopies copies;
+  ForEachProcess([&](const PROCESSENTRY32& entry) {
+    // Opening a process and reading its path is slow; a process of another name cannot be
+    // running this file.
+    if (!names.Match(entry.szExeFile)) return true;
+    // One handle per process, to read its executable, ask it to close, end it and wait for it.
+    ScopedHandle process(
+        OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));
+    const uint32_t openError = process.valid() ? 0 : LastSystemError();
+    if (!process.valid()) {
+      // Not ours to end; it is a refusal only when it runs this executable all the same.
+      ScopedHandle query(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
+      if (SamePath(ExecutableOf(query.get()), target)) {
+        Trace("stop: a process could not be ended", {{"pid", entry.th32ProcessID}, {"error", openError}});
+        copies.refused = true;
+      }
+      return true;
+    }
+    if (SamePath(ExecutableOf(process.get()), target)) copies.processes.push_back(std::move(process));
+    return true;
+  });
+  return copies;
+}
+
+// Asks each process's windows to close, so that it can save what its user has not, and ends it
+// when it is still running after the wait; a process without a window is ended at once. The
+// windows' owner is compared with the id of the handle held, which no other process can take
+// while that handle is open. False when one could not be ended.
+bool CloseOrEnd(const std::vector<ScopedHandle>& processes) {
+  std::vector<const ScopedHandle*> asked;
+  bool endedAll = true;
+  for (const ScopedHandle& process : processes) {
+    if (AskWindowsToClose(GetProcessId(process.get())) > 0) {
+      asked.push_back(&process);
+    } else {
+      endedAll = EndProcess(process) && endedAll;
+    }
+  }
+  WaitForEnds(asked, kCloseWaitMs);
+  for (const ScopedHandle* process : asked) {
+    if (!Running(*process)) continue;
+    Trace("stop: asked to close, still running", {{"pid", GetProcessId(process->get())}});
+    endedAll = EndProcess(*process) && endedAll;
+  }
+  return endedAll;
 }
 
 DWORD ProcessIdByName(const char* name) {
@@ -189,37 +263,10 @@ void KillProcess(ArgRecord* result, int32_t argc, const ArgRecord* args) {
 void StopProcessesOf(ArgRecord* result, int32_t argc, const ArgRecord* args) {
   const char* executable = TextOf(ArgAt(argc, args, 0));
   if (executable[0] == '\0') return;
-  const std::wstring target = NormalisedPath(SystemWidened(executable));
-  const FileNames names = FileNamesOf(target);
-  std::vector<ScopedHandle> ending;
-  bool refused = false;
-  ForEachProcess([&](const PROCESSENTRY32& entry) {
-    // Opening a process and reading its path is slow; a process of another name cannot be
-    // running this file.
-    if (!names.Match(entry.szExeFile)) return true;
-    // One handle per process, to read its executable, end it and wait for it.
-    ScopedHandle process(
-        OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));
-    const uint32_t openError = process.valid() ? 0 : LastSystemError();
-    if (!process.valid()) {
-      // Not ours to end; it is a refusal only when it runs this executable all the same.
-      ScopedHandle query(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
-      if (SamePath(ExecutableOf(query.get()), target)) {
-        Trace("stop: a process could not be ended", {{"pid", entry.th32ProcessID}, {"error", openError}});
-        refused = true;
-      }
-      return true;
-    }
-    if (!SamePath(ExecutableOf(process.get()), target)) return true;
-    if (EndProcess(process.get(), entry.th32ProcessID)) {
-      ending.push_back(std::move(process));
-    } else {
-      refused = true;
-    }
-    return true;
-  });
-  const bool ended = !refused && AllEnded(ending, ArgAt(argc, args, 1).AsInt());
-  SetInt(result, ended ? static_cast<int32_t>(ending.size()) : -1);
+  RunningCopies copies = RunningCopiesOf(NormalisedPath(SystemWidened(executable)));
+  const bool endedAll = CloseOrEnd(copies.processes);
+  const bool ended = !copies.refused && endedAll && AllEnded(copies.processes, ArgAt(argc, args, 1).AsInt());
+  SetInt(result, ended ? static_cast<int32_t>(copies.processes.size()) : -1);
 }
 
 }  // namespace rt

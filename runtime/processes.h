@@ -16,9 +16,11 @@ void RunProgram(ArgRecord* result, int32_t argc, const ArgRecord* args);
 void KillProcess(ArgRecord* result, int32_t argc, const ArgRecord* args);
 
 // (executable path, milliseconds) -> Int: ends every running process whose executable is that
-// file (the full paths compared without letter case), each with exit code 0, and waits for all
-// of them to be gone, at most the given time in all. Processes of other executables, of the
-// same name in other folders included, are left alone. The number of processes it ended
+// file (the full paths compared without letter case) and waits for all of them to be gone, at
+// most the given time in all. A process with top-level windows is first asked to close them
+// (WM_CLOSE, so that it can save its work) and given 5 s in all to end by itself; one without a
+// window, or still running then, is ended with exit code 0. Processes of other executables, of
+// the same name in other folders included, are left alone. The number of processes it ended
 // (0: none was running), or -1 when one of them could not be ended or was still there at the
 // end of the wait.
 void StopProcessesOf(ArgRecord* result, int32_t argc, const ArgRecord* args);

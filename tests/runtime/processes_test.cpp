@@ -3,10 +3,12 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "runtime/clock.h"
 #include "runtime/processes.h"
 #include "runtime/threads.h"
+#include "tests/driver/debug_output.h"
 #include "tests/driver/driver.h"
 #include "tests/driver/test_files.h"
 #include "tests/runtime/runtime_test_support.h"
@@ -60,8 +62,11 @@ class KillProcessTest : public ::testing::Test {
 
   driver::Process StartWindow(const std::string& title) { return StartWindowOf(exe_, title); }
   driver::Process StartWindowOf(const std::string& exe, const std::string& title) {
-    driver::Process process = driver::Process::Start(Quoted(exe) + " window " + Quoted(title));
-    EXPECT_NE(driver::FindWindowByTitle(title.c_str(), 0, 10000), nullptr);
+    return StartShowing(Quoted(exe) + " window " + Quoted(title), title);
+  }
+  driver::Process StartShowing(const std::string& commandLine, const std::string& title) {
+    driver::Process process = driver::Process::Start(commandLine);
+    EXPECT_NE(driver::FindWindowByTitle(title.c_str(), 0, 10000), nullptr) << commandLine;
     return process;
   }
 };
@@ -146,6 +151,36 @@ TEST_F(KillProcessTest, StoppingACopyThatMayNotBeEndedIsRefused) {
   protectedCopy.Kill();
   EXPECT_TRUE(protectedCopy.WaitForExit(5000).has_value());
   EXPECT_EQ(CallInt(StopProcessesOf, Txt(exe_), Int(5000)), 0) << "none left";
+}
+
+// A copy with a window is asked to close and given 5 s to end by itself, so that it can save
+// its work; one that ignores the request is ended after them, one without a window at once. The
+// same program of another folder is not asked.
+TEST_F(KillProcessTest, StoppingAsksEveryWindowToCloseFirst) {
+  driver::TempDirectory otherDir("close");
+  ASSERT_TRUE(driver::CopyFileTo(Child(), otherDir / "Corvane.exe"));
+  const std::string saved = dir_ / "saved.txt", savedElsewhere = otherDir / "saved.txt";
+  driver::Process elsewhere =
+      StartShowing(Quoted(otherDir / "Corvane.exe") + " save elsewhere " + Quoted(savedElsewhere), "elsewhere");
+  driver::Process saving = StartShowing(Quoted(exe_) + " save saving " + Quoted(saved), "saving");
+  driver::Process slow = StartShowing(Quoted(exe_) + " slowclose 1000 slow", "slow");
+  driver::Process deaf = StartShowing(Quoted(exe_) + " deaf deaf", "deaf");
+  // Started last: if it were waited for, it would end by itself (exit code 3) within the 5 s.
+  driver::Process windowless = driver::Process::Start(Quoted(exe_) + " sleep 3000");
+
+  driver::DebugOutputRecorder trace;
+  EXPECT_EQ(CallInt(StopProcessesOf, Txt(exe_), Int(5000)), 4);
+  EXPECT_EQ(driver::ReadWholeFile(saved), "saved");
+  EXPECT_EQ(saving.WaitForExit(0), 5u) << "its own end";
+  EXPECT_EQ(slow.WaitForExit(0), 6u) << "its own end, a second after the request";
+  EXPECT_EQ(deaf.WaitForExit(0), 0u);
+  EXPECT_EQ(windowless.WaitForExit(0), 0u) << "ended at once";
+  EXPECT_EQ(trace.LinesWith("CorvaneUpdater:"),
+            (std::vector<std::string>{"CorvaneUpdater: stop: asked to close, still running pid=" +
+                                      std::to_string(deaf.id())}));
+  EXPECT_FALSE(elsewhere.WaitForExit(0).has_value());
+  EXPECT_FALSE(driver::ReadWholeFile(savedElsewhere).has_value());
+  elsewhere.Kill();
 }
 
 TEST(KillProcess, NothingToKill) {

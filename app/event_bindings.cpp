@@ -13,6 +13,7 @@ namespace {
 
 constexpr EventBinding kBindings[] = {
     {ui::UpdaterForm, ui::UpdaterWindow, ui::event::Created, updater::OnWindowCreated},
+    {ui::UpdaterForm, ui::UpdaterWindow, ui::event::QueryEnd, updater::OnQueryEnd},
     {ui::UpdaterForm, ui::UpdaterWindow, ui::event::Destroy, updater::OnWindowDestroy},
     {ui::UpdaterForm, ui::超级按钮1, ui::event::Click, updater::OnCloseButtonClick},
     {ui::UpdaterForm, ui::按钮2, ui::event::Click, updater::OnUpdateButtonClick},

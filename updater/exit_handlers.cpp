@@ -51,4 +51,6 @@ void OnCloseButtonClick() { Leave(kTemporaryFile); }
 
 void OnWindowDestroy() { Leave(kHandOffFile); }
 
+void OnQueryEnd() { GiveUpProbation(); }
+
 }  // namespace updater

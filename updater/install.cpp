@@ -16,6 +16,7 @@
 #include "runtime/text_ops.h"
 #include "runtime/trace.h"
 #include "runtime/version_resource.h"
+#include "updater/failed_version.h"
 #include "updater/globals.h"
 #include "updater/kept_copy.h"
 
@@ -33,6 +34,7 @@ constexpr char kOtherProduct[] = "下载的文件不是本软件，更新失败�
 constexpr char kUnreadableInstalledVersion[] = "本软件的版本信息无法读取，更新失败！";
 constexpr char kCannotReplace[] = "更新失败，请关闭主程序后重试！";
 constexpr char kNoCopy[] = "无法保留原来的版本，更新失败！";
+constexpr char kCouldNotStart[] = "该版本无法启动，已拒绝安装！";
 
 constexpr int32_t kStopAttempts = 20;
 constexpr int32_t kEndWaitMs = 3000;
@@ -170,6 +172,11 @@ bool DownloadIsAcceptable(const rt::HeldFile& download, const char* temporaryPat
       return Refuse(kChecksumMismatch, "check: the SHA-256 differs",
                     {{"expected", ExpectedSha256.c_str()}, {"actual", actual.c_str()}});
     }
+  }
+  // A version that was put back once after it could not start would only fail again.
+  if (CouldNotStartBefore(file)) {
+    Tell(kCouldNotStart);
+    return false;
   }
   if (!SignedByInstalledPublisher(file, executablePath)) {
     Tell(kBadSignature);  // the check has traced both signers

@@ -16,6 +16,8 @@ rt::OwnedText ExecutableIn(const char* directory, const char* baseName);
 inline constexpr char kHandOffFile[] = "\\gx.ini";
 inline constexpr char kClientConfigFile[] = "\\zqd.ini";
 inline constexpr char kTemporaryFile[] = "\\更新文件.tmp";
+// The SHA-256 of the last download that could not start (failed_version.h).
+inline constexpr char kFailedVersionFile[] = "\\rollback.ini";
 
 // The old executable kept beside it, "Corvane.exe.bak", from before the move of the new one until
 // the new one has started (kept_copy.h).

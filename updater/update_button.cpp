@@ -1,7 +1,5 @@
 #include "runtime/args.h"
 #include "runtime/files.h"
-#include "runtime/processes.h"
-#include "runtime/program_state.h"
 #include "runtime/text_ops.h"
 #include "runtime/threads.h"
 #include "updater/globals.h"
@@ -24,13 +22,12 @@ void StartUpdate() {
            rt::IntRef(&WorkerThread));
 }
 
+// The window goes at once; the updater stays, without one, until the new version has started
+// or the old one is back (probation.cpp).
 void StartApplication() {
-  // Quoted, so that a run directory with blanks cannot start another program instead.
-  rt::OwnedText directory = rt::CallText(rt::GetRunDirectory);
-  rt::OwnedText executable = ExecutableIn(directory.get(), kApplicationName);
-  rt::OwnedText commandLine(rt::ConcatTexts(3, "\"", executable.get(), "\""));
-  rt::Call(rt::RunProgram, rt::TextArg(commandLine), rt::Bool(false), rt::Omitted());
-  rt::EndProgram(0);
+  if (!BeginProbation()) return;  // the user is leaving
+  SetWindowHidden();
+  rt::Call(rt::StartThread, rt::ThreadRoutineArg(ProbationThreadEntry), rt::Int(0), rt::IntRef(&WorkerThread));
 }
 
 }  // namespace

@@ -28,4 +28,8 @@ int32_t StoredBarPosition() {
   return ui::ReadProperty(ui::UpdaterForm, ui::进度条1, ui::prop::BarPosition, ui::WholeProperty).AsInt();
 }
 
+void SetWindowHidden() {
+  ui::WriteProperty(ui::UpdaterForm, ui::UpdaterWindow, ui::prop::Visible, ui::WholeProperty, rt::Bool(false));
+}
+
 }  // namespace updater

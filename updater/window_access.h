@@ -15,5 +15,7 @@ rt::OwnedText ButtonCaption();
 void SetButtonDisabled(bool disabled);
 void SetBarPosition(int32_t position);
 int32_t StoredBarPosition();
+// Hides the window; it stays, and takes close requests.
+void SetWindowHidden();
 
 }  // namespace updater

@@ -23,8 +23,23 @@ void EndInstall(bool installed) {
 }
 
 bool WorkerMayBeStopped() {
-  if (Move(WorkerPhase::Downloading, WorkerPhase::Stopping)) return true;
-  return g_phase.load() != WorkerPhase::Installing;
+  if (Move(WorkerPhase::Downloading, WorkerPhase::Stopping) || Move(WorkerPhase::Probation, WorkerPhase::Stopping)) {
+    return true;
+  }
+  const WorkerPhase now = g_phase.load();
+  return now != WorkerPhase::Installing && now != WorkerPhase::Concluding;
 }
+
+bool BeginProbation() {
+  return Move(WorkerPhase::Finished, WorkerPhase::Probation) || Move(WorkerPhase::Installing, WorkerPhase::Probation);
+}
+
+bool ProbationGoesOn() { return g_phase.load() == WorkerPhase::Probation; }
+
+void GiveUpProbation() { Move(WorkerPhase::Probation, WorkerPhase::Stopping); }
+
+bool ConcludeProbation() { return Move(WorkerPhase::Probation, WorkerPhase::Concluding); }
+
+void EndProbation() { Move(WorkerPhase::Concluding, WorkerPhase::Concluded); }
 
 }  // namespace updater

@@ -46,6 +46,9 @@ LRESULT CALLBACK DemoWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+#ifdef CORVANE_DEMO_EXIT_CODE
+  return CORVANE_DEMO_EXIT_CODE;  // a build that ends at once, before any window
+#endif
   WNDCLASSA windowClass{};
   windowClass.lpfnWndProc = DemoWindowProc;
   windowClass.hInstance = instance;

@@ -24,7 +24,7 @@ using e2e::kDeadlineMs;
 using e2e::UpdateRun;
 
 enum class Way { CloseButton, Escape, CloseRequest };
-enum class Moment { BeforeClick, Downloading, Stalled, Refused, Installing, Installed };
+enum class Moment { BeforeClick, Downloading, Stalled, Refused, Copying, Installing, Installed };
 
 const char* Name(Way way) {
   switch (way) {
@@ -40,6 +40,7 @@ const char* Name(Moment moment) {
     case Moment::Downloading: return "while downloading";
     case Moment::Stalled: return "while the server stalls";
     case Moment::Refused: return "after a refused download";
+    case Moment::Copying: return "while the install retries the copy of the old executable";
     case Moment::Installing: return "while the install retries the move";
     default: return "after the install";
   }
@@ -66,6 +67,16 @@ std::optional<DWORD> LeaveAndTime(UpdateRun& update, Way way, DWORD& elapsedMs) 
 
 bool DownloadHasBegun(const UpdateRun& update) { return update.Text(ui::标签7) != "已下载:0KB"; }
 
+// What 标签7 shows once the whole new application is in (its size in KB, two decimals at most).
+std::string DownloadedLabel() {
+  const size_t hundredths = (e2e::NewApplication().size() * 100 + 512) / 1024;
+  std::string number = std::to_string(hundredths / 100);
+  if (const size_t fraction = hundredths % 100; fraction != 0) {
+    number += "." + std::to_string(fraction / 10) + (fraction % 10 != 0 ? std::to_string(fraction % 10) : "");
+  }
+  return "已下载:" + number + "KB\r\n";
+}
+
 class ExitPaths : public ::testing::TestWithParam<std::tuple<Moment, Way>> {};
 
 TEST_P(ExitPaths, EndWithZeroAndKeepTheApplicationWhole) {
@@ -78,11 +89,17 @@ TEST_P(ExitPaths, EndWithZeroAndKeepTheApplicationWhole) {
   update.Prepare();
   // During the install: the application is stopped, and the move is tried again and again (for
   // two seconds) while the test holds the executable.
+  // While copying: the copy is tried again and again while the test holds an earlier one.
   std::optional<e2e::FileHold> hold;
   driver::Process* application = nullptr;
   if (moment == Moment::Installing) {
     application = &update.StartApplication();
     hold.emplace(update.run().File("Corvane.exe"));
+    ASSERT_TRUE(hold->Ok());
+  }
+  if (moment == Moment::Copying) {
+    ASSERT_TRUE(update.run().Write("Corvane.exe.bak", "earlier"));
+    hold.emplace(update.run().File("Corvane.exe.bak"));
     ASSERT_TRUE(hold->Ok());
   }
   ASSERT_NE(update.StartUpdater(), nullptr);
@@ -92,6 +109,10 @@ TEST_P(ExitPaths, EndWithZeroAndKeepTheApplicationWhole) {
     ASSERT_TRUE(driver::ClickWithMouse(update.Control(ui::按钮2)));
     if (moment == Moment::Installing) {
       ASSERT_TRUE(application->WaitForExit(kDeadlineMs).has_value());
+    } else if (moment == Moment::Copying) {
+      // The whole file is in; the checks take milliseconds, the copy's tries two seconds.
+      ASSERT_TRUE(driver::WaitForText(update.Control(ui::标签7), DownloadedLabel(), kDeadlineMs));
+      Sleep(300);
     } else if (moment == Moment::Installed) {
       ASSERT_TRUE(update.WaitUntilInstalled());
     } else if (moment == Moment::Refused) {
@@ -101,8 +122,8 @@ TEST_P(ExitPaths, EndWithZeroAndKeepTheApplicationWhole) {
     }
   }
   DWORD elapsedMs = 0;
-  if (moment == Moment::Installing) {
-    // Leaving waits for the install that has begun: it moves the file once the hold ends.
+  if (moment == Moment::Installing || moment == Moment::Copying) {
+    // Leaving waits for the install that has begun: it copies or moves the file once the hold ends.
     const DWORD start = GetTickCount();
     Leave(update, way);
     Sleep(800);
@@ -115,7 +136,7 @@ TEST_P(ExitPaths, EndWithZeroAndKeepTheApplicationWhole) {
   // Bounded by the wait above; how long it took is a figure, not a verdict (a loaded machine).
   std::printf("[ figure   ] %s %s: ended in %lu ms\n", Name(way), Name(moment), static_cast<unsigned long>(elapsedMs));
 
-  const bool installBegan = moment == Moment::Installing || moment == Moment::Installed;
+  const bool installBegan = moment == Moment::Copying || moment == Moment::Installing || moment == Moment::Installed;
   EXPECT_EQ(update.ApplicationState(), installBegan ? "new" : "old");
   // "×" removes the download, Esc and a close request the hand-off file; each leaves the other.
   // (A download still open when "×" removes it may stay until the next start, which removes it.)
@@ -130,9 +151,42 @@ TEST_P(ExitPaths, EndWithZeroAndKeepTheApplicationWhole) {
 
 INSTANTIATE_TEST_SUITE_P(AllWaysInAllMoments, ExitPaths,
                          ::testing::Combine(::testing::Values(Moment::BeforeClick, Moment::Downloading,
-                                                              Moment::Stalled, Moment::Refused, Moment::Installing,
-                                                              Moment::Installed),
+                                                              Moment::Stalled, Moment::Refused, Moment::Copying,
+                                                              Moment::Installing, Moment::Installed),
                                             ::testing::Values(Way::CloseButton, Way::Escape, Way::CloseRequest)));
+
+// Leaving while the new version is on probation (a close request to the hidden window, the end
+// of the session) keeps the new version running and the copy of the old one, the only way back
+// should the new one not start after all; nothing else changes but the hand-off file that a
+// close request removes.
+TEST(ExitDuringProbation, KeepsTheNewVersionAndTheWayBack) {
+  for (const bool sessionEnds : {false, true}) {
+    SCOPED_TRACE(sessionEnds ? "the session ends" : "a close request");
+    UpdateRun update;
+    update.Prepare();
+    ASSERT_NE(update.StartUpdater(), nullptr);
+    update.ClickButton();
+    ASSERT_TRUE(update.WaitUntilInstalled());
+    update.ClickButton();  // "启动软件"
+    ASSERT_TRUE(driver::WaitUntil(kDeadlineMs, [&] { return IsWindowVisible(update.window()) == 0; }));
+    HWND started = driver::FindWindowByTitle("Corvane 2.0", 0, kDeadlineMs);
+    ASSERT_NE(started, nullptr);
+    DWORD_PTR answer = 0;
+    if (sessionEnds) {
+      EXPECT_TRUE(SendMessageTimeoutA(update.window(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG,
+                                      kDeadlineMs, &answer));
+      EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
+    } else {
+      driver::RequestClose(update.window());
+    }
+    EXPECT_EQ(update.updater().WaitForExit(kDeadlineMs), 0u);
+    EXPECT_EQ(update.ApplicationState(), "new");
+    EXPECT_EQ(update.run().Read("Corvane.exe.bak"), e2e::OldApplication());
+    EXPECT_TRUE(update.run().Exists("zqd.ini"));
+    EXPECT_TRUE(IsWindow(started)) << "the new version was stopped";
+    PostMessageA(started, WM_CLOSE, 0, 0);
+  }
+}
 
 // Closing at a random moment between the click and the end of the install, many times over:
 // never a hang, never an executable that is not exactly the old or the new one.

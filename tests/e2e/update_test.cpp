@@ -5,9 +5,11 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "runtime/args.h"
 #include "runtime/file_hash.h"
@@ -22,9 +24,27 @@ using e2e::Delivery;
 using e2e::kDeadlineMs;
 using e2e::UpdateRun;
 
-std::string NewApplicationSha256() {
-  const std::string path = driver::ProgramDirectory() + "\\demo_app_new.exe";
+using Files = std::vector<std::string>;
+
+std::string Sha256Of(const char* build) {
+  const std::string path = driver::ProgramDirectory() + "\\" + build;
   return rt::CallText(rt::FileSha256, rt::TextArg(path.c_str())).c_str();
+}
+
+std::string NewApplicationSha256() { return Sha256Of("demo_app_new.exe"); }
+
+std::string Build(const char* name) {
+  return driver::ReadWholeFile(driver::ProgramDirectory() + "\\" + name).value_or("");
+}
+
+// "启动软件": the window goes at once, and the updater watches the new version without one.
+void Launch(UpdateRun& update) {
+  update.ClickButton();
+  EXPECT_TRUE(driver::WaitUntil(kDeadlineMs, [&] { return IsWindowVisible(update.window()) == 0; }));
+}
+
+void CloseWindowOf(const char* title) {
+  if (HWND window = driver::FindWindowByTitle(title, 0, kDeadlineMs)) PostMessageA(window, WM_CLOSE, 0, 0);
 }
 
 // The message box the updater shows next, answered; its text.
@@ -70,11 +90,75 @@ TEST(Update, StopsTheRunningApplicationInstallsTheNewOneAndStartsIt) {
   EXPECT_EQ(seen->status, "200");
   EXPECT_EQ(seen->bodyBytesSent, std::to_string(e2e::NewApplication().size()));
 
-  update.ClickButton();  // "启动软件"
+  EXPECT_EQ(update.run().Read("Corvane.exe.bak"), e2e::OldApplication()) << "the way back";
+  Launch(update);
+  // It has started once it still runs 10 s after its start: the copy goes, and so does the updater.
   EXPECT_EQ(update.updater().WaitForExit(kDeadlineMs), 0u);
   HWND started = driver::FindWindowByTitle("Corvane 2.0", 0, kDeadlineMs);
   EXPECT_NE(started, nullptr) << "the new version did not start";
+  EXPECT_EQ(update.run().Files(), (Files{"Corvane.exe", "CorvaneUpdater.exe", "zqd.ini"}));
   if (started != nullptr) PostMessageA(started, WM_CLOSE, 0, 0);
+}
+
+// A version that ends by itself with exit code 0 at once has started too.
+TEST(Update, ANewVersionThatEndsWithZeroAtOnceStays) {
+  Delivery delivery;
+  delivery.answer = testsrv::Ok(Build("demo_app_exit0.exe"));
+  UpdateRun update(delivery);
+  update.Prepare();
+  ASSERT_NE(update.StartUpdater(), nullptr);
+  update.ClickButton();
+  ASSERT_TRUE(update.WaitUntilInstalled());
+  Launch(update);
+  EXPECT_EQ(update.updater().WaitForExit(kDeadlineMs), 0u);
+  EXPECT_EQ(update.run().Read("Corvane.exe"), Build("demo_app_exit0.exe"));
+  EXPECT_EQ(update.run().Files(), (Files{"Corvane.exe", "CorvaneUpdater.exe", "zqd.ini"}));
+}
+
+// A new version that ends with exit code 3 at once cannot start: the old one is put back byte
+// for byte and started, and the same download is refused when it is announced again, before
+// anything is stopped; another one goes in.
+TEST(Update, ANewVersionThatCannotStartIsRolledBackAndNotInstalledAgain) {
+  std::atomic<bool> repaired{false};
+  Delivery delivery;
+  delivery.script = [&](const testsrv::Request&) {
+    return testsrv::Ok(repaired ? e2e::NewApplication() : Build("demo_app_exit3.exe"));
+  };
+  UpdateRun update(delivery);
+  update.Prepare();
+  update.StartApplication();
+  ASSERT_NE(update.StartUpdater(), nullptr);
+  update.ClickButton();
+  ASSERT_TRUE(update.WaitUntilInstalled());
+  Launch(update);
+  const auto box = driver::WaitForMessageBox(update.updater().id(), kDeadlineMs);
+  ASSERT_TRUE(box.has_value());
+  EXPECT_EQ(box->text, "新版本无法启动，已恢复原来的版本！");
+  EXPECT_EQ(box->caption, "温馨提示");
+  driver::PressOk(box->window);
+  EXPECT_EQ(update.updater().WaitForExit(kDeadlineMs), 0u);
+  EXPECT_EQ(update.ApplicationState(), "old");
+  HWND restored = driver::FindWindowByTitle("Corvane 1.0", 0, kDeadlineMs);
+  EXPECT_NE(restored, nullptr) << "the old version was not started";
+  EXPECT_EQ(update.run().Files(), (Files{"Corvane.exe", "CorvaneUpdater.exe", "rollback.ini", "zqd.ini"}));
+  EXPECT_EQ(update.run().Read("rollback.ini"), "[rollback]\r\nsha256=" + Sha256Of("demo_app_exit3.exe") + "\r\n");
+
+  ASSERT_TRUE(update.run().Write("gx.ini", "[gx]\r\ngx=1\r\nxz=" + update.server().Url("/Corvane.exe") + "\r\n"));
+  ASSERT_NE(update.StartUpdater(), nullptr);
+  update.ClickButton();
+  EXPECT_EQ(update.WaitForOutcome(), "该版本无法启动，已拒绝安装！");
+  EXPECT_TRUE(IsWindow(restored)) << "the old version was stopped";
+  EXPECT_EQ(update.ApplicationState(), "old");
+
+  repaired = true;
+  ASSERT_TRUE(driver::WaitForText(update.Control(ui::按钮2), "开始更新", kDeadlineMs));
+  update.ClickButton();
+  ASSERT_TRUE(update.WaitUntilInstalled());
+  Launch(update);
+  EXPECT_EQ(update.updater().WaitForExit(kDeadlineMs), 0u);
+  EXPECT_EQ(update.ApplicationState(), "new");
+  EXPECT_EQ(update.run().Files(), (Files{"Corvane.exe", "CorvaneUpdater.exe", "zqd.ini"})) << "the hash forgotten";
+  CloseWindowOf("Corvane 2.0");
 }
 
 TEST(Update, ARunDirectoryWithABlankLaunchesTheRightProgram) {
@@ -87,7 +171,7 @@ TEST(Update, ARunDirectoryWithABlankLaunchesTheRightProgram) {
   update.ClickButton();
   ASSERT_TRUE(update.WaitUntilInstalled());
   EXPECT_EQ(update.ApplicationState(), "new");
-  update.ClickButton();
+  Launch(update);
   EXPECT_EQ(update.updater().WaitForExit(kDeadlineMs), 0u);
   HWND started = driver::FindWindowByTitle("Corvane 2.0", 0, kDeadlineMs);
   EXPECT_NE(started, nullptr);

@@ -1,6 +1,6 @@
 // The install in the worker's own calls, in this process: keeping the old executable, stopping
 // the running application, moving the held download over its executable, each written to the
-// disk before the next.
+// disk before the next; and the probation's watch of the new version.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -16,6 +16,8 @@
 #include "tests/driver/test_files.h"
 #include "updater/install.h"
 #include "updater/kept_copy.h"
+#include "updater/probation.h"
+#include "updater/worker_phase.h"
 
 namespace {
 
@@ -144,6 +146,38 @@ TEST(Install, NoCopyNoInstall) {
                                       ".bak\" error=32"}));
   EXPECT_EQ(driver::ReadWholeFile(executable), driver::ReadWholeFile(Build("demo_app_old.exe")));
   EXPECT_EQ(driver::ReadWholeFile(dir / "Corvane.exe.bak"), "earlier");
+}
+
+// What the probation makes of a new version that ends at once, by its exit code; a probation
+// given up judges nothing.
+TEST(Probation, AVersionThatEndsAtOnceHasStartedOnlyWithExitCodeZero) {
+  struct Case {
+    const char* build;
+    bool givenUp;
+    updater::Verdict verdict;
+    std::vector<std::string> trace;
+  };
+  const Case cases[] = {
+      {"demo_app_exit3.exe", false, updater::Verdict::CannotStart,
+       {"CorvaneUpdater: probation: the new version ended exit=3"}},
+      {"demo_app_exit0.exe", false, updater::Verdict::Started, {}},
+      {"demo_app_exit3.exe", true, updater::Verdict::GivenUp, {}},
+      {"no-such-build.exe", false, updater::Verdict::CannotStart,
+       {"CorvaneUpdater: probation: the new version cannot be started error=2"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.build);
+    updater::EnterDownloading();
+    updater::BeginInstall();
+    updater::EndInstall(true);
+    ASSERT_TRUE(updater::BeginProbation());
+    if (c.givenUp) updater::GiveUpProbation();
+    driver::DebugOutputRecorder trace;
+    EXPECT_EQ(updater::WatchNewVersion(Build(c.build).c_str()), c.verdict);
+    EXPECT_EQ(trace.LinesWith("CorvaneUpdater:"), c.trace);
+    updater::ConcludeProbation();
+    updater::EndProbation();
+  }
 }
 
 // An application this user may not end (another user's, say) is not stopped, and the move is

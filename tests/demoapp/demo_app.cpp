@@ -49,6 +49,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
 #ifdef CORVANE_DEMO_EXIT_CODE
   return CORVANE_DEMO_EXIT_CODE;  // a build that ends at once, before any window
 #endif
+#ifdef CORVANE_DEMO_CRASH
+  *static_cast<volatile int*>(nullptr) = 0;  // a build that crashes at once (an access violation)
+#endif
   WNDCLASSA windowClass{};
   windowClass.lpfnWndProc = DemoWindowProc;
   windowClass.hInstance = instance;

@@ -148,9 +148,28 @@ TEST(Install, NoCopyNoInstall) {
   EXPECT_EQ(driver::ReadWholeFile(dir / "Corvane.exe.bak"), "earlier");
 }
 
-// What the probation makes of a new version that ends at once, by its exit code; a probation
-// given up judges nothing.
+// Wine's debugger attaches to a program that crashes; without its dialog it ends the program at
+// once, as Windows does.
+class NoCrashDialog {
+ public:
+  NoCrashDialog() {
+    RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\WineDbg", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr);
+    const DWORD off = 0;
+    RegSetValueExA(key_, "ShowCrashDialog", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&off), sizeof off);
+  }
+  ~NoCrashDialog() {
+    RegDeleteValueA(key_, "ShowCrashDialog");
+    RegCloseKey(key_);
+  }
+
+ private:
+  HKEY key_ = nullptr;
+};
+
+// What the probation makes of a new version that ends at once, by its exit code (a crash's is
+// the exception's); a probation given up judges nothing.
 TEST(Probation, AVersionThatEndsAtOnceHasStartedOnlyWithExitCodeZero) {
+  const NoCrashDialog noDialog;
   struct Case {
     const char* build;
     bool givenUp;
@@ -161,6 +180,8 @@ TEST(Probation, AVersionThatEndsAtOnceHasStartedOnlyWithExitCodeZero) {
       {"demo_app_exit3.exe", false, updater::Verdict::CannotStart,
        {"CorvaneUpdater: probation: the new version ended exit=3"}},
       {"demo_app_exit0.exe", false, updater::Verdict::Started, {}},
+      {"demo_app_crash.exe", false, updater::Verdict::CannotStart,
+       {"CorvaneUpdater: probation: the new version ended exit=3221225477"}},
       {"demo_app_exit3.exe", true, updater::Verdict::GivenUp, {}},
       {"no-such-build.exe", false, updater::Verdict::CannotStart,
        {"CorvaneUpdater: probation: the new version cannot be started error=2"}},

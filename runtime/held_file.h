@@ -9,8 +9,10 @@
 
 namespace rt {
 
-// (path) -> Int: the file opened for reading; others may read it, but not write, rename or delete
-// it, and a file others are writing is not held: 0 then, and when there is none. The Int stands
+// (path) -> Int: the file opened for reading (and for writing, so that it can be flushed before
+// it is moved; nothing is written through it); others may read it, but not write, rename or
+// delete it, and a file others are writing, or a program that runs, is not held: 0 then, and
+// when there is none. The Int stands
 // for the file in the operations that take a file, in ReplaceFileWith and in FlushFile.
 void HoldFile(ArgRecord* result, int32_t argc, const ArgRecord* args);
 

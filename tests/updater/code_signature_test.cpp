@@ -123,6 +123,8 @@ TEST_F(CodeSigner, WhatAnExecutableSaysOfItselfThroughAPathOrAHeldFile) {
   const std::string old = *driver::ReadWholeFile(UnsignedBuild("demo_app_old.exe"));
   ASSERT_TRUE(driver::WriteWholeFile(dir / "malformed.exe", driver::WithVersionResourcePastItsEnd(old)));
   ASSERT_TRUE(driver::WriteWholeFile(dir / "highest.exe", driver::WithHighestFileVersion(old)));
+  // A program without version resource; a copy, as a running one cannot be held (a hold may write).
+  ASSERT_TRUE(driver::WriteWholeFile(dir / "tests.exe", *driver::ReadWholeFile(UnsignedBuild("code_signature_tests.exe"))));
   constexpr uint64_t kVersion1 = uint64_t{1} << 48, kVersion2 = uint64_t{2} << 48;
   const struct {
     std::string file;
@@ -141,7 +143,7 @@ TEST_F(CodeSigner, WhatAnExecutableSaysOfItselfThroughAPathOrAHeldFile) {
       {SigningFile("new-noproduct.exe"), 1, kVersion2, "", thisBuild},
       {dir / "highest.exe", 1, ~uint64_t{0}, "Corvane", thisBuild},
       {dir / "malformed.exe", -1, std::nullopt, "", thisBuild},
-      {UnsignedBuild("code_signature_tests.exe"), 0, std::nullopt, "", thisBuild},
+      {dir / "tests.exe", 0, std::nullopt, "", thisBuild},
       {SigningFile("root.der"), 0, std::nullopt, "", 0},
       {SigningFile("missing.exe"), 0, std::nullopt, "", 0},
   };

@@ -93,7 +93,7 @@ TEST_F(HandOff, WithoutTheClientConfigurationTheVersionIsEmpty) {
   EXPECT_EQ(process_.WaitForExit(kDeadlineMs), 0u);
 }
 
-TEST_F(HandOff, WithoutAnAddressTheDownloadFailsAndTheWindowStaysUpdating) {
+TEST_F(HandOff, WithoutAnAddressTheDownloadFailsAndOffersAnotherTry) {
   WriteHandOff("gx=1\r\n");
   HWND window = ExpectWindow();
   ASSERT_NE(window, nullptr);
@@ -104,9 +104,13 @@ TEST_F(HandOff, WithoutAnAddressTheDownloadFailsAndTheWindowStaysUpdating) {
   ASSERT_TRUE(box);
   EXPECT_EQ(box->wideCaption, L"信息：");
   EXPECT_EQ(box->wideText, L"不能打开该URL!");
-  driver::PressOk(box->window);
-  EXPECT_TRUE(driver::WaitForText(button->window, "正在更新", kDeadlineMs));
+  // While the box is up the update is still running; once it is answered the button offers
+  // another try.
+  EXPECT_EQ(driver::ReadText(button->window), "正在更新");
   EXPECT_FALSE(IsWindowEnabled(button->window));
+  driver::PressOk(box->window);
+  EXPECT_TRUE(driver::WaitUntil(kDeadlineMs, [&] { return IsWindowEnabled(button->window) != FALSE; }));
+  EXPECT_EQ(driver::ReadText(button->window), "开始更新");
   EXPECT_FALSE(run_.Exists(kTemporaryFile)) << "nothing was opened";
   driver::RequestClose(window);
   EXPECT_EQ(process_.WaitForExit(kDeadlineMs), 0u);

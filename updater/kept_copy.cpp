@@ -13,6 +13,7 @@ namespace {
 
 constexpr int32_t kAttempts = 20;
 constexpr int32_t kPauseMs = 100;
+constexpr uint32_t kFileNotFound = 2;
 
 // Runs the step until it succeeds, kAttempts times at the most; traces the last failure.
 template <typename Step>
@@ -32,9 +33,20 @@ bool Retried(const char* failure, const char* path, Step step) {
 
 bool KeepCopyOf(const char* executablePath) {
   rt::OwnedText copy = KeptCopyOf(executablePath);
-  return Retried("install: cannot keep the old executable", copy.get(), [&] {
-    return rt::CallBool(rt::CopyFileDurably, rt::TextArg(executablePath), rt::TextArg(copy));
+  bool nothingToKeep = false;
+  const bool kept = Retried("install: cannot keep the old executable", copy.get(), [&] {
+    if (rt::CallBool(rt::CopyFileDurably, rt::TextArg(executablePath), rt::TextArg(copy))) return true;
+    // A run directory without the executable (deleted, or never installed) is repaired by the
+    // update; the copy of an earlier install must not pass for this one's way back.
+    nothingToKeep = rt::LastSystemError() == kFileNotFound && !rt::CallBool(rt::FileExists, rt::TextArg(executablePath));
+    return nothingToKeep;
   });
+  if (!nothingToKeep) return kept;
+  rt::Trace("install: no old executable to keep", {{"path", executablePath}});
+  rt::Call(rt::RemoveFile, rt::TextArg(copy));
+  if (!rt::CallBool(rt::FileExists, rt::TextArg(copy))) return true;
+  rt::Trace("install: cannot remove an earlier copy", {{"path", copy.get()}});
+  return false;
 }
 
 bool PutCopyBack(const char* executablePath) {

@@ -148,6 +148,22 @@ TEST(Install, NoCopyNoInstall) {
   EXPECT_EQ(driver::ReadWholeFile(dir / "Corvane.exe.bak"), "earlier");
 }
 
+// A run directory whose executable is gone is repaired: nothing is kept, and an earlier copy,
+// which is not this install's way back, goes.
+TEST(Install, WithoutAnExecutableNothingIsKeptAndTheDownloadGoesIn) {
+  driver::TempDirectory dir("install");
+  const std::string executable = dir / "Corvane.exe";
+  ASSERT_TRUE(driver::CopyFileTo(Build("demo_app_new.exe"), dir / "download.tmp"));
+  ASSERT_TRUE(driver::WriteWholeFile(dir / "Corvane.exe.bak", "earlier"));
+  const rt::HeldFile held(rt::CallInt(rt::HoldFile, rt::TextArg((dir / "download.tmp").c_str())));
+  driver::DebugOutputRecorder trace;
+  EXPECT_EQ(updater::PutInPlace(held, executable.c_str()), updater::InstallResult::Installed);
+  EXPECT_EQ(trace.LinesWith("CorvaneUpdater:"),
+            (std::vector<std::string>{"CorvaneUpdater: install: no old executable to keep path=\"" + executable + "\""}));
+  EXPECT_EQ(driver::ReadWholeFile(executable), driver::ReadWholeFile(Build("demo_app_new.exe")));
+  EXPECT_FALSE(driver::ReadWholeFile(dir / "Corvane.exe.bak").has_value());
+}
+
 // Wine's debugger attaches to a program that crashes; without its dialog it ends the program at
 // once, as Windows does.
 class NoCrashDialog {

@@ -1,11 +1,12 @@
 // The updater's wiring: which routine of the updater logic handles which event of
 // UpdaterWindow, what the program entry registers to run at the end, and the external
-// functions the download declares.
+// functions the download declares, and the raised install's task.
 #include "app/wiring.h"
 #include "ui/events.h"
 #include "updater/declared_functions.h"
 #include "updater/globals.h"
 #include "updater/handlers.h"
+#include "updater/raised_install.h"
 
 namespace app {
 
@@ -21,7 +22,7 @@ constexpr EventBinding kBindings[] = {
 
 constexpr rt::CleanupRoutine kExitCleanups[] = {updater::FreeGlobals};
 
-const ProgramWiring kWiring{kBindings, kExitCleanups, updater::DeclaredFunctions};
+const ProgramWiring kWiring{kBindings, kExitCleanups, updater::DeclaredFunctions, updater::RunRaisedTask};
 
 }  // namespace
 

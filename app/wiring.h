@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 
 #include "runtime/external_functions.h"
@@ -27,6 +28,9 @@ struct ProgramWiring {
   std::span<const EventBinding> bindings;
   std::span<const rt::CleanupRoutine> exitCleanups;  // registered by the program entry, in order
   std::span<const rt::ExternalFunction> externalFunctions;  // declared, bound on first call
+  // A run for a task of its own, named on the command line (the updater's raised install): it
+  // does that task and ends with its exit code, without a window. Nothing for an ordinary run.
+  std::optional<int32_t> (*windowlessTask)() = nullptr;
 };
 
 const ProgramWiring& Wiring();

@@ -10,6 +10,7 @@
 
 #include "runtime/command.h"
 #include "runtime/gbk.h"
+#include "runtime/path_identity.h"
 #include "runtime/trace.h"
 #include "runtime/wide_text.h"
 #include "runtime/win_handle.h"
@@ -18,9 +19,6 @@
 namespace rt {
 
 namespace {
-
-// Room for any path that does not need the long-path prefix.
-constexpr DWORD kLongPath = 1024;
 
 // How long a copy asked to close may take to save its work and end by itself. Bounded: a window
 // may ignore the request, or answer it with a question nobody is there to answer, and the
@@ -55,33 +53,6 @@ void ForEachProcessNamed(const char* name, Visit visit) {
   ForEachProcess([&](const PROCESSENTRY32& entry) {
     return !EqualIgnoringCase(entry.szExeFile, name) || visit(entry.th32ProcessID);
   });
-}
-
-// One spelling for every name of a file: the full path with its long folder names, so that
-// "dir\\x.exe", "dir\.\x.exe" and an 8.3 name compare equal. Wide, because the file
-// system's letter case is compared on UTF-16.
-std::wstring NormalisedPath(std::wstring path) {
-  wchar_t buffer[kLongPath];
-  DWORD length = GetFullPathNameW(path.c_str(), kLongPath, buffer, nullptr);
-  if (length > 0 && length < kLongPath) path.assign(buffer, length);
-  length = GetLongPathNameW(path.c_str(), buffer, kLongPath);
-  if (length > 0 && length < kLongPath) path.assign(buffer, length);
-  return path;
-}
-
-// The executable of a running process, normalised; empty when it cannot be read (a process
-// that has just ended, say).
-std::wstring ExecutableOf(HANDLE process) {
-  wchar_t path[kLongPath];
-  DWORD length = kLongPath;
-  if (process == nullptr || !QueryFullProcessImageNameW(process, 0, path, &length)) return {};
-  return NormalisedPath(std::wstring(path, length));
-}
-
-// Paths and names compare as the file system compares them: ignoring case, on UTF-16.
-bool SamePath(const std::wstring& a, const std::wstring& b) {
-  return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
-         CSTR_EQUAL;
 }
 
 // The names a process list may give an executable: its long name and its 8.3 name.

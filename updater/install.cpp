@@ -35,20 +35,19 @@ constexpr char kUnreadableInstalledVersion[] = "本软件的版本信息无法�
 constexpr char kCannotReplace[] = "更新失败，请关闭主程序后重试！";
 constexpr char kNoCopy[] = "无法保留原来的版本，更新失败！";
 constexpr char kCouldNotStart[] = "该版本无法启动，已拒绝安装！";
+constexpr char kNeedsAdministrator[] = "需要管理员权限才能更新，更新已取消！";
+constexpr char kFolderNotWritable[] = "无法写入软件所在的文件夹，更新失败！";
+
+// Every box a check of the download may give, in a fixed order: a raised install reports its
+// refusal by the index here.
+constexpr const char* kRefusals[] = {kEmptyDownload, kIncompleteProgram,         kChecksumMismatch, kBadSignature,
+                                     kWrongMachine,  kOlderVersion,              kOtherProduct,     kCouldNotStart,
+                                     kUnreadableInstalledVersion};
 
 constexpr int32_t kStopAttempts = 20;
 constexpr int32_t kEndWaitMs = 3000;
 constexpr int32_t kReplaceAttempts = 20;
 constexpr int32_t kPollMs = 50;
-
-void Tell(const char* message) { rt::Call(rt::ShowMessage, rt::TextArg(message), rt::Int(0)); }
-
-// Tells the user that the download was refused, and a maintainer which check refused it.
-bool Refuse(const char* message, const char* check, std::initializer_list<rt::TraceValue> why = {}) {
-  rt::Trace(check, why);
-  Tell(message);
-  return false;
-}
 
 void Pause(int32_t ms) { rt::Call(rt::Delay, rt::Int(ms)); }
 
@@ -149,47 +148,45 @@ const char* OlderOrOtherProgram(const rt::ArgRecord& download, const char* execu
   return OtherProductRefusal(installed, download);
 }
 
-bool DownloadIsAcceptable(const rt::HeldFile& download, const char* temporaryPath, const char* executablePath) {
+const char* DownloadRefusal(const rt::HeldFile& download, const char* downloadPath, const char* executablePath) {
   if (!download) {
-    return Refuse(kEmptyDownload, "check: the download cannot be held open",
-                  {{"path", temporaryPath}, {"error", rt::LastSystemError()}});
+    return Refusal(kEmptyDownload, "check: the download cannot be held open",
+                   {{"path", downloadPath}, {"error", rt::LastSystemError()}});
   }
   const rt::ArgRecord file = rt::Int(download.get());
   const int32_t size = rt::CallInt(rt::FileSize, file);
-  if (size <= 0) return Refuse(kEmptyDownload, "check: the download is empty", {{"size", size}});
+  if (size <= 0) return Refusal(kEmptyDownload, "check: the download is empty", {{"size", size}});
   // A body cut short or one that is no program at all (an error page sent as 200, say) would
   // leave an application that cannot start.
   if (!rt::CallBool(rt::IsCompleteExecutable, file)) {
-    return Refuse(kIncompleteProgram, "check: not a complete executable", {{"size", size}});
+    return Refusal(kIncompleteProgram, "check: not a complete executable", {{"size", size}});
   }
   const int32_t machine = rt::CallInt(rt::ExecutableMachine, file);
   if (!rt::CallBool(rt::SystemRunsMachine, rt::Int(machine))) {
-    return Refuse(kWrongMachine, "check: this Windows cannot run the download", {{"machine", machine}});
+    return Refusal(kWrongMachine, "check: this Windows cannot run the download", {{"machine", machine}});
   }
   if (!ExpectedSha256.empty()) {
     rt::OwnedText actual = rt::CallText(rt::FileSha256, file);
     if (actual.empty() || rt::CompareTexts(actual.get(), ExpectedSha256.get()) != 0) {
-      return Refuse(kChecksumMismatch, "check: the SHA-256 differs",
-                    {{"expected", ExpectedSha256.c_str()}, {"actual", actual.c_str()}});
+      return Refusal(kChecksumMismatch, "check: the SHA-256 differs",
+                     {{"expected", ExpectedSha256.c_str()}, {"actual", actual.c_str()}});
     }
   }
   // A version that was put back once after it could not start would only fail again.
-  if (CouldNotStartBefore(file)) {
-    Tell(kCouldNotStart);
-    return false;
-  }
-  if (!SignedByInstalledPublisher(file, executablePath)) {
-    Tell(kBadSignature);  // the check has traced both signers
-    return false;
-  }
+  if (CouldNotStartBefore(file)) return kCouldNotStart;
+  if (!SignedByInstalledPublisher(file, executablePath)) return kBadSignature;  // the check has traced both signers
   // An older release, or another program of the publisher, is refused even when it is signed
   // as it should be.
-  if (const char* refusal = OlderOrOtherProgram(file, executablePath)) {
-    Tell(refusal);
-    return false;
-  }
-  return true;
+  return OlderOrOtherProgram(file, executablePath);
 }
+
+bool DownloadIsAcceptable(const rt::HeldFile& download, const char* temporaryPath, const char* executablePath) {
+  const char* refusal = DownloadRefusal(download, temporaryPath, executablePath);
+  if (refusal != nullptr) Tell(refusal);
+  return refusal == nullptr;
+}
+
+std::span<const char* const> RefusalTexts() { return kRefusals; }
 
 namespace {
 
@@ -224,6 +221,15 @@ InstallResult PutInPlace(const rt::HeldFile& download, const char* executablePat
   return InstallResult::NotReplaced;
 }
 
-void TellNotInstalled(InstallResult result) { Tell(result == InstallResult::NoCopy ? kNoCopy : kCannotReplace); }
+void TellNotInstalled(InstallResult result) {
+  switch (result) {
+    case InstallResult::NoCopy: return Tell(kNoCopy);
+    case InstallResult::NotPermitted: return Tell(kNeedsAdministrator);
+    case InstallResult::FolderNotWritable: return Tell(kFolderNotWritable);
+    default: return Tell(kCannotReplace);
+  }
+}
+
+void Tell(const char* message) { rt::Call(rt::ShowMessage, rt::TextArg(message), rt::Int(0)); }
 
 }  // namespace updater

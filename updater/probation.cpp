@@ -13,6 +13,7 @@
 #include "updater/failed_version.h"
 #include "updater/handlers.h"
 #include "updater/kept_copy.h"
+#include "updater/raised_install.h"
 #include "updater/run_directory_files.h"
 #include "updater/worker_phase.h"
 
@@ -62,15 +63,19 @@ void KeepNewVersion(const char* executable) {
 }
 
 // The box that tells the user what the updater did.
-const char* PutOldVersionBack(const char* executable) {
-  RememberFailedVersion(executable);  // while the executable is still the new one
-  if (!PutCopyBack(executable)) return kNotRestored;
+const char* PutOldVersionBack(const char* directory, const char* executable) {
+  if (RunDirectoryNeedsRaisedRights(directory)) {
+    if (!PutBackWithRaisedRights(executable)) return kNotRestored;
+  } else {
+    RememberFailedVersion(executable);  // while the executable is still the new one
+    if (!PutCopyBack(executable)) return kNotRestored;
+  }
   rt::OwnedText commandLine = CommandLineOf(executable);
   rt::Call(rt::RunProgram, rt::TextArg(commandLine), rt::Bool(false), rt::Omitted());
   return kRestored;
 }
 
-void ConcludeAndEnd(const char* executable, Verdict verdict) {
+void ConcludeAndEnd(const char* directory, const char* executable, Verdict verdict) {
   // Given up (the user left, the session ends): the new version stays, and so does the copy,
   // the only way back should it not start after all.
   if (verdict == Verdict::GivenUp || !ConcludeProbation()) rt::EndProgram(0);
@@ -79,7 +84,7 @@ void ConcludeAndEnd(const char* executable, Verdict verdict) {
     EndProbation();
     rt::EndProgram(0);
   }
-  const char* message = PutOldVersionBack(executable);
+  const char* message = PutOldVersionBack(directory, executable);
   EndProbation();
   rt::Call(rt::ShowMessage, rt::TextArg(message), rt::Int(0), rt::TextArg("温馨提示"));
   rt::EndProgram(0);
@@ -90,7 +95,7 @@ void ConcludeAndEnd(const char* executable, Verdict verdict) {
 uint32_t __stdcall ProbationThreadEntry(void*) {
   rt::OwnedText directory = rt::CallText(rt::GetRunDirectory);
   rt::OwnedText executable = ExecutableIn(directory.get(), kApplicationName);
-  ConcludeAndEnd(executable.get(), WatchNewVersion(executable.get()));
+  ConcludeAndEnd(directory.get(), executable.get(), WatchNewVersion(executable.get()));
   return 0;
 }
 

@@ -7,6 +7,7 @@
 #include "updater/handlers.h"
 #include "updater/http_download.h"
 #include "updater/install.h"
+#include "updater/raised_install.h"
 #include "updater/report_progress.h"
 #include "updater/run_directory_files.h"
 #include "updater/window_access.h"
@@ -65,6 +66,18 @@ void OfferAnotherTry(InstallResult result) {
   OfferToStartAgain();
 }
 
+// The raised run checks and installs its own copy; the window's hold would keep it from reading
+// the download, and the download is not needed once it is in place.
+InstallResult InstallRaised(rt::HeldFile& download, const char* downloadPath, const char* executablePath,
+                            const char** refusal) {
+  download.reset();
+  const InstallResult result = InstallWithRaisedRights(downloadPath, executablePath, refusal);
+  if (result == InstallResult::Installed || result == InstallResult::Refused) {
+    rt::Call(rt::RemoveFile, rt::TextArg(downloadPath));
+  }
+  return result;
+}
+
 }  // namespace
 
 uint32_t __stdcall WorkerThreadEntry(void* downloadWaits) {
@@ -73,11 +86,14 @@ uint32_t __stdcall WorkerThreadEntry(void* downloadWaits) {
 }
 
 void UpdateWorker(bool downloadWaits) {
-  rt::OwnedText temporaryPath(rt::ConcatTexts(2, InstallDir.get(), kTemporaryFile));
+  // A folder this user cannot write gets its download from the user's temporary folder, by a
+  // raised install; found by trying, since rights are not told by a path.
+  const bool raised = RunDirectoryNeedsRaisedRights(InstallDir.get());
+  rt::OwnedText temporaryPath = raised ? DownloadPathOutside() : rt::OwnedText(rt::ConcatTexts(2, InstallDir.get(), kTemporaryFile));
   rt::OwnedText executablePath = ExecutableIn(InstallDir.get(), AppName.get());
   if (FetchUnlessWaiting(temporaryPath.get(), downloadWaits) != 0) return OfferAnotherDownload();
   // Held from the first check to the move, so that the file installed is the file checked.
-  const rt::HeldFile download(rt::CallInt(rt::HoldFile, rt::TextArg(temporaryPath)));
+  rt::HeldFile download(rt::CallInt(rt::HoldFile, rt::TextArg(temporaryPath)));
   if (!DownloadIsAcceptable(download, temporaryPath.get(), executablePath.get())) {
     g_continuation = {};  // a whole file that was refused is fetched anew
     return OfferAnotherDownload();
@@ -85,7 +101,9 @@ void UpdateWorker(bool downloadWaits) {
   if (!BeginInstall()) return;  // the user is leaving
 
   // From here to EndInstall the exit handlers wait instead of stopping this thread.
-  const InstallResult result = PutInPlace(download, executablePath.get());
+  const char* refusal = nullptr;
+  const InstallResult result = raised ? InstallRaised(download, temporaryPath.get(), executablePath.get(), &refusal)
+                                      : PutInPlace(download, executablePath.get());
   const bool installed = result == InstallResult::Installed;
   if (installed) {
     SetBarPosition(10000);
@@ -93,8 +111,14 @@ void UpdateWorker(bool downloadWaits) {
     SetButtonCaption("启动软件");
     SetButtonDisabled(false);
   }
+  if (result == InstallResult::Refused) g_continuation = {};
   EndInstall(installed);
-  if (!installed) OfferAnotherTry(result);
+  if (result == InstallResult::Refused) {
+    Tell(refusal);
+    OfferToStartAgain();
+  } else if (!installed) {
+    OfferAnotherTry(result);
+  }
 }
 
 }  // namespace updater

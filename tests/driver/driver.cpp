@@ -9,6 +9,7 @@
 #include <cstring>
 #include <iterator>
 #include <utility>
+#include <vector>
 
 namespace driver {
 
@@ -134,6 +135,56 @@ Process Process::Start(const std::string& commandLine, const std::string& direct
   if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
                       directory.empty() ? nullptr : directory.c_str(), &startup, &created))
     return process;
+  CloseHandle(created.hThread);
+  process.handle_ = created.hProcess;
+  process.id_ = created.dwProcessId;
+  return process;
+}
+
+namespace {
+
+// The limited token linked to this process's elevated one, as a primary token to start with.
+HANDLE LimitedToken() {
+  HANDLE own = nullptr, primary = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &own)) return nullptr;
+  TOKEN_LINKED_TOKEN linked{};
+  DWORD size = 0;
+  if (GetTokenInformation(own, TokenLinkedToken, &linked, sizeof linked, &size)) {
+    DuplicateTokenEx(linked.LinkedToken, MAXIMUM_ALLOWED, nullptr, SecurityImpersonation, TokenPrimary, &primary);
+    CloseHandle(linked.LinkedToken);
+  }
+  CloseHandle(own);
+  return primary;
+}
+
+}  // namespace
+
+Process Process::StartAs(const std::string& commandLine, const std::string& directory, HANDLE parent, bool limited) {
+  SIZE_T size = 0;
+  InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+  std::vector<unsigned char> attributes(size);
+  auto* list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(attributes.data());
+  Process process;
+  if (!InitializeProcThreadAttributeList(list, 1, 0, &size)) return process;
+  if (parent != nullptr) {
+    UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_PARENT_PROCESS, &parent, sizeof parent, nullptr, nullptr);
+  }
+  STARTUPINFOEXA startup{};
+  startup.StartupInfo.cb = sizeof startup;
+  startup.lpAttributeList = list;
+  HANDLE token = limited ? LimitedToken() : nullptr;
+  PROCESS_INFORMATION created{};
+  std::string line = commandLine;
+  const char* folder = directory.empty() ? nullptr : directory.c_str();
+  const BOOL started =
+      (!limited || token != nullptr) &&
+      (limited ? CreateProcessAsUserA(token, nullptr, line.data(), nullptr, nullptr, FALSE, EXTENDED_STARTUPINFO_PRESENT,
+                                      nullptr, folder, &startup.StartupInfo, &created)
+               : CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, EXTENDED_STARTUPINFO_PRESENT, nullptr,
+                                folder, &startup.StartupInfo, &created));
+  if (token != nullptr) CloseHandle(token);
+  DeleteProcThreadAttributeList(list);
+  if (!started) return process;
   CloseHandle(created.hThread);
   process.handle_ = created.hProcess;
   process.id_ = created.dwProcessId;

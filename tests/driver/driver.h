@@ -30,6 +30,9 @@ class Process {
  public:
   // Starts commandLine in directory (empty: the current one); an invalid Process on failure.
   static Process Start(const std::string& commandLine, const std::string& directory = "");
+  // The same, as a child of `parent` (null: of this process), with the rights of this user's
+  // limited token instead of this process's own when `limited`.
+  static Process StartAs(const std::string& commandLine, const std::string& directory, HANDLE parent, bool limited);
 
   Process() = default;
   Process(Process&& other) noexcept;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstring>
 #include <string>
@@ -17,11 +18,33 @@
 #include "updater/install.h"
 #include "updater/kept_copy.h"
 #include "updater/probation.h"
+#include "updater/raised_install.h"
 #include "updater/worker_phase.h"
 
 namespace {
 
 std::string Build(const char* name) { return driver::ProgramDirectory() + "\\" + name; }
+
+// Points every import slot of `function` at `target`; the slot's earlier value goes to *was.
+void Patch(const char* function, void* target, void** was) {
+  auto* base = reinterpret_cast<unsigned char*>(GetModuleHandleA(nullptr));
+  const auto* headers = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+  const DWORD imports = headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+  for (auto* library = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports); library->Name != 0; ++library) {
+    auto* name = reinterpret_cast<IMAGE_THUNK_DATA*>(base + library->OriginalFirstThunk);
+    auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + library->FirstThunk);
+    for (; name->u1.AddressOfData != 0; ++name, ++slot) {
+      if (IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal)) continue;
+      const auto* byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData);
+      if (std::strcmp(reinterpret_cast<const char*>(byName->Name), function) != 0) continue;
+      DWORD protection = 0;
+      VirtualProtect(&slot->u1.Function, sizeof slot->u1.Function, PAGE_READWRITE, &protection);
+      if (was != nullptr) *was = reinterpret_cast<void*>(slot->u1.Function);
+      slot->u1.Function = reinterpret_cast<ULONG_PTR>(target);
+      VirtualProtect(&slot->u1.Function, sizeof slot->u1.Function, protection, &protection);
+    }
+  }
+}
 
 // The file system calls of this process that reach the disk, in their order, with the file
 // names (those in `directory` only): the imports of this program pointed at recorders.
@@ -75,27 +98,6 @@ class DiskCalls {
   static BOOL WINAPI MoveFileEx(LPCSTR from, LPCSTR to, DWORD flags) {
     Record(NameIn(from), "move " + NameIn(from) + " to " + NameIn(to) + " flags=" + std::to_string(flags));
     return reinterpret_cast<decltype(&MoveFileExA)>(moveFileEx_)(from, to, flags);
-  }
-
-  // Points every import slot of `function` at `target`; the slot's earlier value goes to *was.
-  static void Patch(const char* function, void* target, void** was) {
-    auto* base = reinterpret_cast<unsigned char*>(GetModuleHandleA(nullptr));
-    const auto* headers = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
-    const DWORD imports = headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
-    for (auto* library = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports); library->Name != 0; ++library) {
-      auto* name = reinterpret_cast<IMAGE_THUNK_DATA*>(base + library->OriginalFirstThunk);
-      auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + library->FirstThunk);
-      for (; name->u1.AddressOfData != 0; ++name, ++slot) {
-        if (IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal)) continue;
-        const auto* byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData);
-        if (std::strcmp(reinterpret_cast<const char*>(byName->Name), function) != 0) continue;
-        DWORD protection = 0;
-        VirtualProtect(&slot->u1.Function, sizeof slot->u1.Function, PAGE_READWRITE, &protection);
-        if (was != nullptr) *was = reinterpret_cast<void*>(slot->u1.Function);
-        slot->u1.Function = reinterpret_cast<ULONG_PTR>(target);
-        VirtualProtect(&slot->u1.Function, sizeof slot->u1.Function, protection, &protection);
-      }
-    }
   }
 
   static inline std::string directory_;
@@ -162,6 +164,82 @@ TEST(Install, WithoutAnExecutableNothingIsKeptAndTheDownloadGoesIn) {
             (std::vector<std::string>{"CorvaneUpdater: install: no old executable to keep path=\"" + executable + "\""}));
   EXPECT_EQ(driver::ReadWholeFile(executable), driver::ReadWholeFile(Build("demo_app_new.exe")));
   EXPECT_FALSE(driver::ReadWholeFile(dir / "Corvane.exe.bak").has_value());
+}
+
+// What this process asked the system to start through ShellExecuteExW, answered by the test:
+// refused with `error`, or by a program that ends with `exitCode`.
+class RaisedRequests {
+ public:
+  RaisedRequests(DWORD error, DWORD exitCode) {
+    error_ = error;
+    exitCode_ = exitCode;
+    requests_.clear();
+    Patch("ShellExecuteExW", reinterpret_cast<void*>(Execute), &system_);
+  }
+  ~RaisedRequests() { Patch("ShellExecuteExW", system_, nullptr); }
+  const std::vector<std::wstring>& requests() const { return requests_; }
+
+ private:
+  static BOOL WINAPI Execute(SHELLEXECUTEINFOW* request) {
+    requests_.push_back(std::wstring(request->lpVerb) + L"|" + request->lpFile + L"|" + request->lpParameters + L"|" +
+                        std::to_wstring(request->nShow) + L"|" + std::to_wstring(request->fMask));
+    if (error_ != 0) {
+      SetLastError(error_);
+      return FALSE;
+    }
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION created{};
+    std::wstring line = L"cmd.exe /c exit " + std::to_wstring(exitCode_);
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup, &created)) {
+      return FALSE;
+    }
+    CloseHandle(created.hThread);
+    request->hProcess = created.hProcess;
+    return TRUE;
+  }
+  static inline DWORD error_, exitCode_;
+  static inline std::vector<std::wstring> requests_;
+  static inline void* system_;
+};
+
+// Where the folder needs raised rights the updater asks to start itself raised, hidden, with
+// the install's two paths and its own process id, and waits for it; its exit code, or the
+// user's no, is the window's outcome.
+TEST(Install, ARaisedInstallIsAskedForWithItsPathsAndItsOutcomeReadBack) {
+  struct Case {
+    const char* name;
+    DWORD error, exitCode;
+    updater::InstallResult result;
+    std::string refusal;
+  } const cases[] = {
+      {"the user says no", ERROR_CANCELLED, 0, updater::InstallResult::NotPermitted, ""},
+      {"it cannot start", ERROR_FILE_NOT_FOUND, 0, updater::InstallResult::NotPermitted, ""},
+      {"installed", 0, updater::kRaisedInstalled, updater::InstallResult::Installed, ""},
+      {"no copy kept", 0, updater::kRaisedNoCopy, updater::InstallResult::NoCopy, ""},
+      {"the raised run refuses its task", 0, updater::kRaisedNotPermitted, updater::InstallResult::NotPermitted, ""},
+      {"the folder takes no file even so", 0, updater::kRaisedCannotCopyIn, updater::InstallResult::FolderNotWritable, ""},
+      {"its check refuses the signature", 0, updater::kRaisedRefusedFirst + 3, updater::InstallResult::Refused,
+       "下载的文件签名无效，更新失败！"},
+      {"its check refuses an older version", 0, updater::kRaisedRefusedFirst + 5, updater::InstallResult::Refused,
+       "下载的文件版本较旧，更新失败！"},
+      {"a code past the checks", 0, updater::kRaisedRefusedFirst + 9, updater::InstallResult::NotReplaced, ""},
+      {"it crashed", 0, 1, updater::InstallResult::NotReplaced, ""},
+  };
+  wchar_t self[MAX_PATH];
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  const std::wstring expected = std::wstring(L"runas|") + self + L"|/install \"C:\\Temp\\更新文件.tmp\" \"C:\\Program Files\\Corvane\\Corvane.exe\" " +
+                                std::to_wstring(GetCurrentProcessId()) + L"|0|" +
+                                std::to_wstring(SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI);
+  for (const Case& c : cases) {
+    const RaisedRequests system(c.error, c.exitCode);
+    const char* refusal = nullptr;
+    EXPECT_EQ(updater::InstallWithRaisedRights("C:\\Temp\\更新文件.tmp", "C:\\Program Files\\Corvane\\Corvane.exe", &refusal),
+              c.result)
+        << c.name;
+    EXPECT_EQ(refusal != nullptr ? refusal : "", c.refusal) << c.name;
+    EXPECT_EQ(system.requests(), std::vector<std::wstring>{expected}) << c.name;
+  }
 }
 
 // Wine's debugger attaches to a program that crashes; without its dialog it ends the program at

@@ -59,13 +59,11 @@ std::wstring ThisProgram() {
 }  // namespace
 
 void DirectoryTakesFiles(ArgRecord* result, int32_t argc, const ArgRecord* args) {
-  char probe[MAX_PATH * 2];
-  if (GetTempFileNameA(TextOf(ArgAt(argc, args, 0)), "cvu", 0, probe) != 0) {
-    DeleteFileA(probe);
-    SetBool(result, true);
-    return;
-  }
-  const DWORD error = GetLastError();
+  // A name of this process's own, gone with its handle.
+  const std::string probe = std::string(TextOf(ArgAt(argc, args, 0))) + "\\~corvane-" + std::to_string(GetCurrentProcessId()) + ".tmp";
+  const ScopedHandle file(CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+  const DWORD error = file.valid() ? ERROR_SUCCESS : GetLastError();
   SetBool(result, error != ERROR_ACCESS_DENIED && error != ERROR_WRITE_PROTECT);
   SetLastError(error);
 }

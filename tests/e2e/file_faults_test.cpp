@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "tests/e2e/update_support.h"
 #include "tests/servers/nginx_fixture.h"
@@ -39,6 +40,31 @@ TEST(FileFaults, AFullDiskDuringTheDownloadIsAWriteError) {
   update.Prepare();
   EXPECT_EQ(UpdateAndLeave(update), "写文件出错!");
   EXPECT_EQ(update.ApplicationState(), "old");
+}
+
+// A folder this user cannot write (a read-only view of the run directory): the download goes to
+// the temporary folder, and the install to a raised run of the updater, which Wine starts
+// without asking; the folder takes no file from it either, so nothing changes, the user is
+// told, and "开始更新" asks again.
+TEST(FileFaults, AFolderTheUserCannotWriteIsLeftToARaisedRun) {
+  const char* folder = std::getenv("CORVANE_READONLY_FOLDER");
+  ASSERT_NE(folder, nullptr) << "the read-only folder fixture did not run";
+  const std::string state = testsrv::ReadWholeFile(testsrv::WindowsPathOf(std::string(folder) + ".state"));
+  if (state.rfind("mounted", 0) != 0) GTEST_SKIP() << "no read-only folder here: " << state;
+  UpdateRun update({}, "readonly", testsrv::WindowsPathOf(std::string(folder) + ".src"));
+  update.Prepare();
+  const std::string& path = update.run().path();
+  const std::string view = testsrv::WindowsPathOf(folder) + path.substr(path.find_last_of('\\'));
+  char temporary[MAX_PATH];
+  GetTempPathA(MAX_PATH, temporary);
+  const std::string outside = std::string(temporary) + "更新文件.tmp";
+  DeleteFileA(outside.c_str());
+  ASSERT_NE(update.StartUpdater(view), nullptr);
+  EXPECT_EQ(UpdateAndLeave(update, false), "无法写入软件所在的文件夹，更新失败！");
+  EXPECT_EQ(update.ApplicationState(), "old");
+  EXPECT_EQ(update.run().Files(), (std::vector<std::string>{"Corvane.exe", "CorvaneUpdater.exe", "gx.ini", "zqd.ini"}));
+  EXPECT_EQ(driver::ReadWholeFile(outside), e2e::NewApplication()) << "the download waits outside for another try";
+  DeleteFileA(outside.c_str());
 }
 
 TEST(FileFaults, AReadOnlyExecutableIsKept) {

@@ -68,8 +68,9 @@ driver::Process& UpdateRun::StartApplication(const std::string& version) {
   return applications_.back();
 }
 
-HWND UpdateRun::StartUpdater() {
-  updater_ = run_.Start("CorvaneUpdater.exe");
+HWND UpdateRun::StartUpdater(const std::string& view) {
+  updater_ = view.empty() ? run_.Start("CorvaneUpdater.exe")
+                          : driver::Process::Start("\"" + view + "\\CorvaneUpdater.exe\"", view);
   window_ = driver::FindUpdaterWindow(updater_.id(), kDeadlineMs);
   return window_;
 }

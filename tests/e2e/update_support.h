@@ -42,8 +42,9 @@ class UpdateRun {
   // Starts the installed Corvane.exe and waits for its window, which shows `version`; the
   // process is ended by the destructor if still there.
   driver::Process& StartApplication(const std::string& version = "1.0");
-  // Starts the updater and waits for its window.
-  HWND StartUpdater();
+  // Starts the updater and waits for its window; from `view` when given, another path to the
+  // run directory.
+  HWND StartUpdater(const std::string& view = "");
   // Clicks 按钮2.
   void ClickButton();
   // Waits until the update is ready to launch (button "启动软件" enabled).

@@ -48,7 +48,11 @@ bool Finish(HANDLE target) { return FlushFileBuffers(target) != 0; }
 }  // namespace
 
 void CopyFileDurably(ArgRecord* result, int32_t argc, const ArgRecord* args) {
-  const ScopedHandle source = OpenForReading(TextOf(ArgAt(argc, args, 0)));
+  const char* sourcePath = TextOf(ArgAt(argc, args, 0));
+  const bool held = ArgAt(argc, args, 2).tag == TypeTag::Bool && ArgAt(argc, args, 2).low != 0;
+  const ScopedHandle source = held ? ScopedHandle(CreateFileA(sourcePath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr))
+                                   : OpenForReading(sourcePath);
   if (!source) return;
   const char* targetPath = TextOf(ArgAt(argc, args, 1));
   const ScopedHandle target = CreateWrittenThrough(targetPath);

@@ -91,7 +91,9 @@ int32_t Install(const char* downloadPath, const char* executablePath, int32_t pa
     rt::Trace("raised: the download is the copy's own path", {{"path", downloadPath}});
     return kRaisedNotPermitted;
   }
-  if (!rt::CallBool(rt::CopyFileDurably, rt::TextArg(downloadPath), rt::TextArg(copyPath))) {
+  // The window's process holds the download from its checks until this run ends: nobody can
+  // have changed it since.
+  if (!rt::CallBool(rt::CopyFileDurably, rt::TextArg(downloadPath), rt::TextArg(copyPath), rt::Bool(true))) {
     rt::Trace("raised: the download cannot be copied in", {{"path", copyPath.c_str()}, {"error", rt::LastSystemError()}});
     rt::Call(rt::RemoveFile, rt::TextArg(copyPath));
     return kRaisedCannotCopyIn;

@@ -66,12 +66,12 @@ void OfferAnotherTry(InstallResult result) {
   OfferToStartAgain();
 }
 
-// The raised run checks and installs its own copy; the window's hold would keep it from reading
-// the download, and the download is not needed once it is in place.
+// The raised run copies the download, still held here so that nobody changes it after its
+// checks, and checks and installs its copy; the download is not needed once that is in place.
 InstallResult InstallRaised(rt::HeldFile& download, const char* downloadPath, const char* executablePath,
                             const char** refusal) {
-  download.reset();
   const InstallResult result = InstallWithRaisedRights(downloadPath, executablePath, refusal);
+  download.reset();
   if (result == InstallResult::Installed || result == InstallResult::Refused) {
     rt::Call(rt::RemoveFile, rt::TextArg(downloadPath));
   }

@@ -87,9 +87,14 @@ TEST_F(RaisedInstall, InstallsASignedDownloadOverASignedInstallationAndRefusesAs
   for (const Case& c : cases) {
     ASSERT_TRUE(run_.Write("Corvane.exe", Bytes(testsrv::SigningFile(c.installed)))) << c.name;
     ASSERT_TRUE(download_.Write("更新文件.tmp", Bytes(testsrv::SigningFile(c.download)))) << c.name;
+    // Held as the window's process holds it from its checks to the end of the raised run.
+    HANDLE held = CreateFileA(download_.File("更新文件.tmp").c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
+                              FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
     EXPECT_EQ(RunRaised(InstallArguments(run_.File("Corvane.exe"), window_.id()), window_.handle()),
               static_cast<DWORD>(c.exit))
         << c.name;
+    CloseHandle(held);
     const bool installed = c.exit == updater::kRaisedInstalled;
     EXPECT_EQ(run_.Read("Corvane.exe"), Bytes(testsrv::SigningFile(installed ? c.download : c.installed))) << c.name;
     EXPECT_EQ(run_.Files(), installed ? (std::vector<std::string>{"Corvane.exe", "Corvane.exe.bak", "CorvaneUpdater.exe"})

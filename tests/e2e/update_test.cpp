@@ -161,6 +161,31 @@ TEST(Update, ANewVersionThatCannotStartIsRolledBackAndNotInstalledAgain) {
   CloseWindowOf("Corvane 2.0");
 }
 
+// A kept copy that cannot be moved back (another program holds it) is said so; the copy stays
+// for a later repair and the failed version is remembered all the same.
+TEST(Update, ANewVersionThatCannotStartAndACopyThatCannotGoBackAreSaidSo) {
+  Delivery delivery;
+  delivery.answer = testsrv::Ok(Build("demo_app_exit3.exe"));
+  UpdateRun update(delivery);
+  update.Prepare();
+  ASSERT_NE(update.StartUpdater(), nullptr);
+  update.ClickButton();
+  ASSERT_TRUE(update.WaitUntilInstalled());
+  e2e::FileHold held(update.run().File("Corvane.exe.bak"));
+  ASSERT_TRUE(held.Ok());
+  Launch(update);
+  const auto box = driver::WaitForMessageBox(update.updater().id(), kDeadlineMs);
+  ASSERT_TRUE(box.has_value());
+  EXPECT_EQ(box->text, "新版本无法启动，原来的版本无法恢复！");
+  EXPECT_EQ(box->caption, "温馨提示");
+  driver::PressOk(box->window);
+  EXPECT_EQ(update.updater().WaitForExit(kDeadlineMs), 0u);
+  held.Release();
+  EXPECT_EQ(update.run().Read("Corvane.exe"), Build("demo_app_exit3.exe"));
+  EXPECT_EQ(update.run().Read("Corvane.exe.bak"), e2e::OldApplication());
+  EXPECT_EQ(update.run().Read("rollback.ini"), "[rollback]\r\nsha256=" + Sha256Of("demo_app_exit3.exe") + "\r\n");
+}
+
 TEST(Update, ARunDirectoryWithABlankLaunchesTheRightProgram) {
   // Unquoted, ".../corvane update-N/Corvane.exe" would start ".../corvane.exe" first.
   UpdateRun update({}, "corvane update");

@@ -379,6 +379,19 @@ bool PressKey(HWND window, WORD virtualKey) {
   return SendOneByOne(inputs);
 }
 
+bool WaitUntilInFront(const Process& owner, HWND window, DWORD timeoutMs) {
+  if (!WaitUntil(timeoutMs, [&] { return GetForegroundWindow() == window; })) return false;
+  if (WaitForInputIdle(owner.handle(), timeoutMs) != 0) return false;
+  DWORD_PTR answer = 0;
+  if (SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &answer) == 0) return false;
+  // Reading the screen is a round trip through the display: by the second, the requests the
+  // owner sent before have been handled there and their events are on their way.
+  for (int trip = 0; trip < 2; ++trip) {
+    if (!CaptureScreen(RECT{0, 0, 1, 1})) return false;
+  }
+  return GetForegroundWindow() == window;
+}
+
 std::optional<MessageBoxInfo> WaitForMessageBox(DWORD processId, DWORD timeoutMs) {
   BoxSearch search{processId, nullptr};
   if (!WaitUntil(timeoutMs, [&] {

@@ -130,6 +130,13 @@ bool ClickWithMouse(HWND control);
 // A key pressed and released, once `window` is the foreground window: the system gives it to
 // whatever holds the focus there, or to nobody.
 bool PressKey(HWND window, WORD virtualKey);
+// Once `window`, of `owner`, is the foreground window and the display has followed. Under Wine
+// without a window manager the X server gives the window the keyboard focus only after Wine has
+// made it the foreground window, and the window that had the focus hears of its loss later
+// still; pressed on in between, that window becomes active, then takes the late news for a loss
+// of its own and hands the foreground to the desktop. Waits until the owner has gone idle (its
+// requests to the display are sent), the window has answered, and the display has answered twice.
+bool WaitUntilInFront(const Process& owner, HWND window, DWORD timeoutMs);
 
 struct MessageBoxInfo {
   HWND window = nullptr;

@@ -425,7 +425,7 @@ TEST_F(UpdaterWindow, TheFocusComesBackToTheControlThatHadItAndEscClosesFromTher
   driver::Process other = run_.Start("demo_app_old.exe");
   HWND otherWindow = driver::FindWindowByTitle("Corvane 1.0", other.id(), kDeadlineMs);
   ASSERT_NE(otherWindow, nullptr);
-  ASSERT_TRUE(driver::WaitUntil(kDeadlineMs, [&] { return GetForegroundWindow() == otherWindow; }));
+  ASSERT_TRUE(driver::WaitUntilInFront(other, otherWindow, kDeadlineMs));
   std::optional<POINT> picture;
   ASSERT_TRUE(driver::WaitUntil(kDeadlineMs, [&] { return (picture = UncoveredPicturePoint(window)).has_value(); }));
   ASSERT_TRUE(driver::MouseDrag(*picture, *picture));

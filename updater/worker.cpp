@@ -60,9 +60,15 @@ void OfferAnotherDownload() {
   if (EndFailedDownload()) OfferToStartAgain();
 }
 
-// The user is told why nothing was installed, and the button then offers to try again.
-void OfferAnotherTry(InstallResult result) {
-  TellNotInstalled(result);
+// The user is told why nothing was installed, and the button then offers to try again. A file
+// that the raised install's own check refused is fetched anew.
+void OfferAnotherTry(InstallResult result, const char* refusal) {
+  if (result == InstallResult::Refused) {
+    g_continuation = {};
+    Tell(refusal);
+  } else {
+    TellNotInstalled(result);
+  }
   OfferToStartAgain();
 }
 
@@ -111,14 +117,8 @@ void UpdateWorker(bool downloadWaits) {
     SetButtonCaption("启动软件");
     SetButtonDisabled(false);
   }
-  if (result == InstallResult::Refused) g_continuation = {};
   EndInstall(installed);
-  if (result == InstallResult::Refused) {
-    Tell(refusal);
-    OfferToStartAgain();
-  } else if (!installed) {
-    OfferAnotherTry(result);
-  }
+  if (!installed) OfferAnotherTry(result, refusal);
 }
 
 }  // namespace updater

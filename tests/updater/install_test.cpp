@@ -6,7 +6,6 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -14,6 +13,7 @@
 #include "runtime/held_file.h"
 #include "tests/driver/debug_output.h"
 #include "tests/driver/driver.h"
+#include "tests/driver/import_slots.h"
 #include "tests/driver/test_files.h"
 #include "updater/install.h"
 #include "updater/kept_copy.h"
@@ -25,27 +25,6 @@ namespace {
 
 std::string Build(const char* name) { return driver::ProgramDirectory() + "\\" + name; }
 
-// Points every import slot of `function` at `target`; the slot's earlier value goes to *was.
-void Patch(const char* function, void* target, void** was) {
-  auto* base = reinterpret_cast<unsigned char*>(GetModuleHandleA(nullptr));
-  const auto* headers = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
-  const DWORD imports = headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
-  for (auto* library = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports); library->Name != 0; ++library) {
-    auto* name = reinterpret_cast<IMAGE_THUNK_DATA*>(base + library->OriginalFirstThunk);
-    auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + library->FirstThunk);
-    for (; name->u1.AddressOfData != 0; ++name, ++slot) {
-      if (IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal)) continue;
-      const auto* byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData);
-      if (std::strcmp(reinterpret_cast<const char*>(byName->Name), function) != 0) continue;
-      DWORD protection = 0;
-      VirtualProtect(&slot->u1.Function, sizeof slot->u1.Function, PAGE_READWRITE, &protection);
-      if (was != nullptr) *was = reinterpret_cast<void*>(slot->u1.Function);
-      slot->u1.Function = reinterpret_cast<ULONG_PTR>(target);
-      VirtualProtect(&slot->u1.Function, sizeof slot->u1.Function, protection, &protection);
-    }
-  }
-}
-
 // The file system calls of this process that reach the disk, in their order, with the file
 // names (those in `directory` only): the imports of this program pointed at recorders.
 class DiskCalls {
@@ -53,16 +32,16 @@ class DiskCalls {
   explicit DiskCalls(const std::string& directory) {
     directory_ = "\\" + directory.substr(directory.find_last_of('\\') + 1) + "\\";  // as any path spells it
     calls_.clear();
-    Patch("CreateFileA", reinterpret_cast<void*>(CreateFile), &createFile_);
-    Patch("FlushFileBuffers", reinterpret_cast<void*>(Flush), &flush_);
-    Patch("SetFileInformationByHandle", reinterpret_cast<void*>(SetInformation), &setInformation_);
-    Patch("MoveFileExA", reinterpret_cast<void*>(MoveFileEx), &moveFileEx_);
+    createFile_ = driver::ReplaceImport("CreateFileA", reinterpret_cast<void*>(CreateFile));
+    flush_ = driver::ReplaceImport("FlushFileBuffers", reinterpret_cast<void*>(Flush));
+    setInformation_ = driver::ReplaceImport("SetFileInformationByHandle", reinterpret_cast<void*>(SetInformation));
+    moveFileEx_ = driver::ReplaceImport("MoveFileExA", reinterpret_cast<void*>(MoveFileEx));
   }
   ~DiskCalls() {
-    Patch("CreateFileA", createFile_, nullptr);
-    Patch("FlushFileBuffers", flush_, nullptr);
-    Patch("SetFileInformationByHandle", setInformation_, nullptr);
-    Patch("MoveFileExA", moveFileEx_, nullptr);
+    driver::ReplaceImport("CreateFileA", createFile_);
+    driver::ReplaceImport("FlushFileBuffers", flush_);
+    driver::ReplaceImport("SetFileInformationByHandle", setInformation_);
+    driver::ReplaceImport("MoveFileExA", moveFileEx_);
   }
   const std::vector<std::string>& calls() const { return calls_; }
 
@@ -174,9 +153,9 @@ class RaisedRequests {
     error_ = error;
     exitCode_ = exitCode;
     requests_.clear();
-    Patch("ShellExecuteExW", reinterpret_cast<void*>(Execute), &system_);
+    system_ = driver::ReplaceImport("ShellExecuteExW", reinterpret_cast<void*>(Execute));
   }
-  ~RaisedRequests() { Patch("ShellExecuteExW", system_, nullptr); }
+  ~RaisedRequests() { driver::ReplaceImport("ShellExecuteExW", system_); }
   const std::vector<std::wstring>& requests() const { return requests_; }
 
  private:
